@@ -1,0 +1,39 @@
+# Shared build helpers: warnings, sanitizers, embedded text and packed game scripts.
+
+set(QUILLON_WARNINGS -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+if(QUILLON_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# quillon_library(NAME SOURCES...): one static library per subsystem, warnings on, sources rooted at src/.
+function(quillon_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_compile_options(${name} PRIVATE ${QUILLON_WARNINGS})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+# quillon_embed_text(TARGET SYMBOL FILE): compiles FILE into TARGET as `extern const char SYMBOL[]`
+# (zero-terminated), so scripts and shader text ship inside the binary and are edited as plain files.
+function(quillon_embed_text target symbol file)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/embedded/${symbol}.cpp)
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DIN=${file} -DOUT=${out} -DSYMBOL=${symbol}
+            -P ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+    DEPENDS ${file} ${PROJECT_SOURCE_DIR}/cmake/EmbedText.cmake
+    COMMENT "Embedding ${file}")
+  target_sources(${target} PRIVATE ${out})
+endfunction()
+
+# quillon_pack_scripts(TARGET OUTPUT DIR): packs the .rb files of DIR (in name order) into a scripts file.
+function(quillon_pack_scripts target output dir)
+  file(GLOB scripts CONFIGURE_DEPENDS ${dir}/*.rb)
+  list(SORT scripts)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${PROJECT_SOURCE_DIR}/tools/pack-scripts -o ${output} ${scripts}
+    DEPENDS ${scripts} ${PROJECT_SOURCE_DIR}/tools/pack-scripts
+    COMMENT "Packing scripts into ${output}")
+  add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()

@@ -1,0 +1,166 @@
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/FileLayer.h"
+#include "engine/FontRegistry.h"
+#include "engine/IniFile.h"
+#include "engine/private/EngineClasses.h"
+#include "engine/private/GameMain.h"
+#include "engine/private/Interpreter.h"
+
+namespace engine {
+
+namespace {
+
+EngineHooks g_hooks;
+EngineGlobals g_globals;
+FontRegistry g_fonts;
+int g_exitStatus = 0;
+std::string g_title = "Untitled";
+std::vector<std::string> g_runtimeFolders;
+
+void printMessageBox(const char* caption, const char* text) {
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+MessageBoxFunc g_messageBox = printMessageBox;
+
+void call(void (*slot)()) {
+  if (slot != nullptr) {
+    slot();
+  }
+}
+
+// Where a runtime package named `name` may be installed, in search order.
+std::vector<std::string> runtimeCandidates(const std::string& name) {
+  std::vector<std::string> folders;
+  if (const char* list = std::getenv("QUILLON_RTP_PATH")) {
+    std::string paths = list;
+    for (size_t start = 0; start <= paths.size();) {
+      size_t end = paths.find(':', start);
+      if (end == std::string::npos) {
+        end = paths.size();
+      }
+      if (end > start) {
+        folders.push_back(paths.substr(start, end - start));
+      }
+      start = end + 1;
+    }
+  }
+  if (const char* home = std::getenv("HOME")) {
+    folders.push_back(std::string(home) + "/.local/share/quillon/rtp/" + name);
+  }
+  folders.push_back("/usr/share/quillon/rtp/" + name);
+  return folders;
+}
+
+}  // namespace
+
+EngineHooks& hooks() {
+  return g_hooks;
+}
+
+const EngineGlobals& globals() {
+  return g_globals;
+}
+
+void setMessageBox(MessageBoxFunc function) {
+  g_messageBox = function != nullptr ? function : printMessageBox;
+}
+
+void showMessageBox(const char* text) {
+  g_messageBox(g_title.c_str(), text);
+}
+
+int exitStatus() {
+  return g_exitStatus;
+}
+
+void setExitStatus(int status) {
+  g_exitStatus = status;
+}
+
+}  // namespace engine
+
+using namespace engine;
+
+extern "C" int RGSSSetupRTP(const char* configPath, char* buffer, int bufferSize) {
+  IniFile ini = IniFile::load(configPath);
+  g_title = ini.value("Game", "Title", "Untitled");
+  std::string name = ini.value("Game", "RTP", "");
+  g_runtimeFolders.clear();
+  if (name.empty()) {
+    return 1;
+  }
+  std::error_code error;
+  for (const std::string& folder : runtimeCandidates(name)) {
+    if (std::filesystem::is_directory(folder, error)) {
+      g_runtimeFolders.push_back(folder);
+      FileLayer::instance().setRuntimeFolders(g_runtimeFolders);
+      return 1;
+    }
+  }
+  if (buffer != nullptr && bufferSize > 0) {
+    snprintf(buffer, static_cast<size_t>(bufferSize), "%s", name.c_str());
+  }
+  return 0;
+}
+
+extern "C" void RGSSInitialize3(void*) {
+  startInterpreter();
+  g_globals.object_class = rb_cObject;
+  g_globals.type_error = rb_eTypeError;
+  g_globals.script_error = scriptErrorClass();
+  g_globals.rect_class = rectClass();
+  g_globals.table_class = tableClass();
+  g_globals.font_registry = &g_fonts;
+  call(g_hooks.defineAudio);
+  call(g_hooks.defineColor);
+  call(g_hooks.defineTone);
+}
+
+extern "C" void RGSSSetupFonts() {
+  g_fonts.addFolder("Fonts");
+  for (const std::string& folder : g_runtimeFolders) {
+    g_fonts.addFolder(folder + "/Fonts");
+  }
+}
+
+extern "C" void RGSSEval(const char* text) {
+  if (evalProtected(text, "eval") != 0) {
+    std::string message = describeError(rb_errinfo());
+    rb_set_errinfo(Qnil);
+    std::fprintf(stderr, "[engine] evaluation failed: %s\n", message.c_str());
+  }
+}
+
+extern "C" void RGSSGameMain(void* window, const char* scripts, const char* archive) {
+  std::string archiveError;
+  if (archive != nullptr && *archive != '\0' && !FileLayer::instance().setArchive(archive, &archiveError)) {
+    showMessageBox(("Failed to open the game archive " + std::string(archive) + ": " + archiveError).c_str());
+    return;
+  }
+  if (g_hooks.installWindowProc != nullptr) {
+    g_hooks.installWindowProc(window);
+  }
+  call(g_hooks.loadAccelerators);
+  if (g_hooks.extendSystemMenu != nullptr) {
+    g_hooks.extendSystemMenu(window);
+  }
+  if (g_hooks.registryOpen != nullptr) {
+    g_hooks.registryOpen("Software\\Enterbrain\\RGSS3");
+  }
+  call(g_hooks.idle);
+  for (auto slot : {g_hooks.defineGraphics, g_hooks.defineBitmap, g_hooks.defineViewport, g_hooks.defineSprite,
+                    g_hooks.defineTilemap, g_hooks.definePlane, g_hooks.defineWindow, g_hooks.defineFont,
+                    g_hooks.defineInput}) {
+    call(slot);
+  }
+  runScripts(scripts != nullptr ? scripts : "");
+  flushScriptOutput();
+}

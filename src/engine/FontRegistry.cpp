@@ -1,0 +1,56 @@
+#include "engine/FontRegistry.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/Utf.h"
+
+namespace engine {
+
+namespace {
+
+char16_t lowerAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+}  // namespace
+
+void FontRegistry::addFile(const std::string& path) {
+  std::vector<std::u16string> families;
+  if (m_reader != nullptr) {
+    families = m_reader(path);
+  } else {
+    families.push_back(utf8ToUtf16(std::filesystem::path(path).stem().string()));
+  }
+  for (std::u16string& family : families) {
+    m_entries.push_back({std::move(family), path});
+  }
+}
+
+void FontRegistry::addFolder(const std::string& folder) {
+  std::error_code error;
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (!entry.is_directory(error)) {
+      files.push_back(entry.path().string());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  for (const std::string& file : files) {
+    addFile(file);
+  }
+}
+
+const FontEntry* FontRegistry::find(std::u16string_view family) const {
+  for (const FontEntry& entry : m_entries) {
+    if (entry.family.size() == family.size() &&
+        std::equal(family.begin(), family.end(), entry.family.begin(),
+                   [](char16_t a, char16_t b) { return lowerAscii(a) == lowerAscii(b); })) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace engine

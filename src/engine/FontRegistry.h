@@ -1,0 +1,34 @@
+#pragma once
+
+// The font families the engine knows: those of the font files it was given at start (the game's and the
+// runtime package's "Fonts" folders). The text layer installs a reader that names the families in a file.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+struct FontEntry {
+  std::u16string family;
+  std::string path;
+};
+
+class FontRegistry {
+ public:
+  using FamilyReader = std::vector<std::u16string> (*)(const std::string& fontPath);
+
+  // Without a reader a file is known by its name without extension.
+  void setFamilyReader(FamilyReader reader) { m_reader = reader; }
+  void addFile(const std::string& path);
+  void addFolder(const std::string& folder);
+  // Case-insensitive for ASCII letters, as the original's lookups were.
+  const FontEntry* find(std::u16string_view family) const;
+  const std::vector<FontEntry>& entries() const { return m_entries; }
+
+ private:
+  std::vector<FontEntry> m_entries;
+  FamilyReader m_reader = nullptr;
+};
+
+}  // namespace engine

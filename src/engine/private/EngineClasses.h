@@ -1,0 +1,25 @@
+#pragma once
+
+// The engine's own script classes and functions that the player does not replace.
+
+#include <ruby.h>
+
+#include "engine/ScriptApi.h"
+
+namespace engine {
+
+// Defines Rect, Table and the engine's Kernel functions (load_data, save_data, msgbox, msgbox_p, rgss_main,
+// rgss_stop). Table's element accessors come from the hook slots when they are filled.
+void defineEngineClasses();
+
+VALUE rectClass();
+VALUE tableClass();
+RectData* rectData(VALUE rect);
+TableData* tableData(VALUE table);
+VALUE newRect(int x, int y, int width, int height);
+
+// The engine's default element reader and writer, used when the player installs none.
+VALUE tableGetDefault(int argc, const VALUE* argv, VALUE self);
+VALUE tableSetDefault(int argc, const VALUE* argv, VALUE self);
+
+}  // namespace engine

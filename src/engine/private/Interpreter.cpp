@@ -1,0 +1,128 @@
+#include "engine/private/Interpreter.h"
+
+#include <ruby/encoding.h>
+
+#include "engine/private/EngineClasses.h"
+
+extern const char kCompatScript[];
+extern const char kRpgScript[];
+
+namespace engine {
+
+namespace {
+
+bool g_running = false;
+VALUE g_scriptError = Qnil;
+VALUE g_resetClass = Qnil;
+
+struct EvalArgs {
+  VALUE code;
+  VALUE fileName;
+};
+
+VALUE evalAtTopLevel(VALUE argsValue) {
+  auto* args = reinterpret_cast<EvalArgs*>(argsValue);
+  VALUE binding = rb_const_get(rb_cObject, rb_intern("TOPLEVEL_BINDING"));
+  VALUE argv[] = {args->code, binding, args->fileName, INT2FIX(1)};
+  return rb_funcallv(rb_mKernel, rb_intern("eval"), 4, argv);
+}
+
+void runBuiltinScript(const char* code, const char* name) {
+  if (evalProtected(code, name) != 0) {
+    // Our own scripts failing is a programming error; say so loudly rather than run half-defined.
+    std::string message = describeError(rb_errinfo());
+    rb_set_errinfo(Qnil);
+    rb_bug("built-in script %s failed: %s", name, message.c_str());
+  }
+}
+
+}  // namespace
+
+void startInterpreter() {
+  if (g_running) {
+    return;
+  }
+  int argc = 0;
+  char** argv = nullptr;
+  ruby_sysinit(&argc, &argv);
+  {
+    RUBY_INIT_STACK;
+    ruby_init();
+  }
+  // ruby_options sets up encodings, GC and the prelude that plain ruby_init_loadpath leaves unset.
+  static char arg0[] = "quillon";
+  static char arg1[] = "--disable-gems";
+  static char arg2[] = "-EUTF-8";
+  static char arg3[] = "--disable=rubyopt";
+  static char arg4[] = "-e";
+  static char arg5[] = "";
+  static char* options[] = {arg0, arg1, arg2, arg3, arg4, arg5, nullptr};
+  ruby_options(6, options);
+  ruby_script("Game");
+  rb_enc_set_default_internal(rb_enc_from_encoding(rb_utf8_encoding()));
+  g_running = true;
+
+  g_scriptError = rb_define_class("RGSSError", rb_eStandardError);
+  rb_gc_register_address(&g_scriptError);
+  g_resetClass = rb_define_class("RGSSReset", rb_eException);
+  rb_gc_register_address(&g_resetClass);
+
+  defineEngineClasses();
+  runBuiltinScript(kCompatScript, "compat");
+  runBuiltinScript(kRpgScript, "RPG");
+}
+
+bool interpreterRunning() {
+  return g_running;
+}
+
+int evalProtected(std::string_view code, const char* fileName, VALUE* result) {
+  EvalArgs args{rb_enc_str_new(code.data(), static_cast<long>(code.size()), rb_utf8_encoding()),
+                rb_str_new_cstr(fileName)};
+  int state = 0;
+  VALUE value = rb_protect(evalAtTopLevel, reinterpret_cast<VALUE>(&args), &state);
+  RB_GC_GUARD(args.code);
+  RB_GC_GUARD(args.fileName);
+  if (result != nullptr) {
+    *result = state == 0 ? value : Qnil;
+  }
+  return state;
+}
+
+std::string describeError(VALUE error) {
+  if (NIL_P(error)) {
+    return "unknown error";
+  }
+  int state = 0;
+  VALUE text = rb_protect([](VALUE e) { return rb_funcall(e, rb_intern("full_message"), 0); }, error, &state);
+  if (state != 0 || !RB_TYPE_P(text, T_STRING)) {
+    rb_set_errinfo(Qnil);
+    return rb_obj_classname(error);
+  }
+  return std::string(RSTRING_PTR(text), static_cast<size_t>(RSTRING_LEN(text)));
+}
+
+void flushScriptOutput() {
+  if (!g_running) {
+    return;
+  }
+  int state = 0;
+  rb_protect(
+      [](VALUE) {
+        rb_io_flush(rb_stdout);
+        rb_io_flush(rb_stderr);
+        return Qnil;
+      },
+      Qnil, &state);
+  rb_set_errinfo(Qnil);
+}
+
+VALUE scriptErrorClass() {
+  return g_scriptError;
+}
+
+VALUE resetClass() {
+  return g_resetClass;
+}
+
+}  // namespace engine
