@@ -1,0 +1,156 @@
+#include "engine/FileLayer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/private/Archive.h"
+
+namespace engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+
+class FileLayerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = testing::TempDir() + "quillon-files-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    m_root = pattern;
+    m_game = m_root + "/Game";
+    m_rtp = m_root + "/RTP";
+    put(m_game + "/Graphics/Characters/Actor1.png", "loose actor");
+    put(m_game + "/Graphics/Characters/Actor2.png", "loose actor 2");
+    put(m_game + "/Graphics/System/Window.png", "game window");
+    put(m_game + "/Audio/BGM/Theme.ogg", "theme");
+    put(m_rtp + "/Graphics/System/Window.png", "rtp window");
+    put(m_rtp + "/Audio/SE/Cursor1.ogg", "rtp cursor");
+    put(m_root + "/Beside.txt", "beside the game");
+    ASSERT_TRUE(writeArchive(m_game + "/Game.rgss3a",
+                             {{"Data\\Scripts.rvdata2", bytesOf("scripts")},
+                              {"Graphics\\Characters\\Actor1.png", bytesOf("archived actor")},
+                              {"..\\Beside.txt", bytesOf("hostile name")}}));
+    m_layer.setGameFolder(m_game);
+    m_layer.setRuntimeFolders({m_rtp});
+    std::string error;
+    ASSERT_TRUE(m_layer.setArchive(m_game + "/Game.rgss3a", &error)) << error;
+  }
+  void TearDown() override { fs::remove_all(m_root); }
+
+  static void put(const std::string& path, std::string_view text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  }
+
+  // The file's text, or "<missing>" / "<error: ...>".
+  std::string text(std::string_view name, FileKind kind = FileKind::Any) const {
+    std::string error;
+    const auto bytes = m_layer.read(name, kind, &error);
+    if (!bytes) return error.empty() ? "<missing>" : "<error: " + error + ">";
+    return {bytes->begin(), bytes->end()};
+  }
+
+  std::string m_root;
+  std::string m_game;
+  std::string m_rtp;
+  FileLayer m_layer;
+};
+
+TEST_F(FileLayerTest, ArchiveThenLooseFilesThenRuntimeFolders) {
+  EXPECT_EQ(text("Graphics/Characters/Actor1.png"), "archived actor");
+  EXPECT_EQ(text("Graphics/Characters/Actor2.png"), "loose actor 2");
+  EXPECT_EQ(text("Graphics/System/Window.png"), "game window");
+  EXPECT_EQ(text("Audio/SE/Cursor1.ogg"), "rtp cursor");
+
+  const auto found = m_layer.open("Graphics/Characters/Actor1.png");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->path, "Graphics/Characters/Actor1.png");
+  // An archive member has no path on disk, even where a loose file of that name exists.
+  EXPECT_FALSE(m_layer.findOnDisk("Graphics/Characters/Actor1.png"));
+  EXPECT_EQ(m_layer.findOnDisk("Audio/SE/Cursor1.ogg"), m_rtp + "/Audio/SE/Cursor1.ogg");
+}
+
+TEST_F(FileLayerTest, SeparatorsAndCaseDoNotMatter) {
+  EXPECT_EQ(text("DATA\\scripts.RVDATA2"), "scripts");
+  EXPECT_EQ(text("graphics\\CHARACTERS/actor2.PNG"), "loose actor 2");
+  EXPECT_EQ(text("audio//se\\.\\CURSOR1.Ogg"), "rtp cursor");
+  EXPECT_EQ(m_layer.findOnDisk("graphics\\characters\\actor2.png"), m_game + "/Graphics/Characters/Actor2.png");
+}
+
+TEST_F(FileLayerTest, NamesWithoutExtensionAreProbedByKind) {
+  EXPECT_EQ(text("Audio/BGM/theme", FileKind::Audio), "theme");
+  EXPECT_EQ(text("Audio/BGM/theme", FileKind::Any), "theme");
+  EXPECT_EQ(text("Audio/BGM/theme", FileKind::Image), "<missing>");
+  EXPECT_EQ(text("Graphics/Characters/Actor1", FileKind::Image), "archived actor");
+
+  put(m_game + "/Pictures/Plain", "no extension");
+  put(m_game + "/Pictures/Plain.png", "png");
+  put(m_game + "/Pictures/Pic.jpg", "jpg");
+  put(m_game + "/Pictures/Pic.PNG", "png");
+  put(m_game + "/Pictures/Both.ogg", "ogg");
+  put(m_game + "/Pictures/Both.bmp", "bmp");
+  put(m_game + "/Pictures/Song.mid", "mid");
+  put(m_game + "/Pictures/Song.midi", "midi");
+  EXPECT_EQ(text("pictures/plain", FileKind::Image), "no extension");
+  EXPECT_EQ(text("pictures/pic", FileKind::Image), "png");
+  EXPECT_EQ(text("pictures/both", FileKind::Any), "bmp");
+  EXPECT_EQ(text("pictures/both", FileKind::Audio), "ogg");
+  EXPECT_EQ(text("pictures/song", FileKind::Audio), "mid");
+}
+
+TEST_F(FileLayerTest, MissingAndFolderNamesAreAbsentWithoutError) {
+  for (std::string_view name : {"Graphics/Nothing.png", "Graphics", "Graphics/", "", ".", "Data/Scripts/x"}) {
+    EXPECT_EQ(text(name), "<missing>") << name;
+    EXPECT_FALSE(m_layer.exists(name)) << name;
+  }
+  EXPECT_TRUE(m_layer.exists("audio/bgm/THEME.ogg"));
+}
+
+TEST_F(FileLayerTest, DotDotNamesNeverReachIntoTheArchive) {
+  EXPECT_EQ(text("Graphics/../Data/Scripts.rvdata2"), "scripts");
+  // "../Beside.txt" is a hostile archive member name; the loose file beside the game folder answers.
+  EXPECT_EQ(text("../beside.TXT"), "beside the game");
+  fs::remove(m_root + "/Beside.txt");
+  EXPECT_EQ(text("../Beside.txt"), "<missing>");
+}
+
+TEST_F(FileLayerTest, AbsoluteNamesAreLooseFilesMatchedIgnoringCase) {
+  EXPECT_EQ(text(m_game + "/GRAPHICS/characters/ACTOR1.png"), "loose actor");
+  EXPECT_EQ(text(m_game + "/Graphics/Characters/Nothing.png"), "<missing>");
+}
+
+TEST_F(FileLayerTest, FilesCreatedAfterALookupAreFound) {
+  EXPECT_EQ(text("save/slot01.rvdata2"), "<missing>");
+  put(m_game + "/Save/Slot01.rvdata2", "first");
+  EXPECT_EQ(text("save/slot01.rvdata2"), "first");
+  EXPECT_EQ(text("SAVE/SLOT02.rvdata2"), "<missing>");
+  put(m_game + "/Save/Slot02.rvdata2", "second");
+  EXPECT_EQ(text("SAVE/SLOT02.rvdata2"), "second");
+}
+
+TEST_F(FileLayerTest, CorruptArchiveMemberReportsInsteadOfFallingThrough) {
+  auto bytes = buildArchive({{"Graphics/Characters/Actor2.png", bytesOf("archived actor 2")}}, 1);
+  bytes.resize(bytes.size() - 4);
+  const std::string path = m_root + "/Broken.rgss3a";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(m_layer.setArchive(path));
+  const std::string result = text("Graphics/Characters/Actor2.png");
+  EXPECT_NE(result.find("<error: archive " + path), std::string::npos) << result;
+  EXPECT_NE(result.find("past the end"), std::string::npos) << result;
+}
+
+TEST_F(FileLayerTest, UnreadableArchiveLeavesLooseFilesInUse) {
+  std::string error;
+  EXPECT_FALSE(m_layer.setArchive(m_game + "/Graphics/Characters/Actor2.png", &error));
+  EXPECT_NE(error.find("signature"), std::string::npos) << error;
+  EXPECT_EQ(text("Graphics/Characters/Actor1.png"), "loose actor");
+  EXPECT_EQ(text("Data/Scripts.rvdata2"), "<missing>");
+}
+
+}  // namespace
+}  // namespace engine
