@@ -128,7 +128,10 @@ TEST_F(FileLayerTest, FilesCreatedAfterALookupAreFound) {
   put(m_game + "/Save/Slot01.rvdata2", "first");
   EXPECT_EQ(text("save/slot01.rvdata2"), "first");
   EXPECT_EQ(text("SAVE/SLOT02.rvdata2"), "<missing>");
+  // A file created within the same clock tick as the folder's last change leaves its time unchanged.
+  const auto folderTime = fs::last_write_time(m_game + "/Save");
   put(m_game + "/Save/Slot02.rvdata2", "second");
+  fs::last_write_time(m_game + "/Save", folderTime);
   EXPECT_EQ(text("SAVE/SLOT02.rvdata2"), "second");
 }
 
