@@ -55,6 +55,10 @@ struct EngineGlobals {
   FontRegistry* font_registry = nullptr;
 };
 
+// Marks the outermost stack frame that will ever hold script values; call it first thing in main(). The
+// interpreter's collector scans the machine stack from there.
+void initInterpreterStack(void* stackBase);
+
 EngineHooks& hooks();
 const EngineGlobals& globals();
 

@@ -61,6 +61,10 @@ std::vector<std::string> runtimeCandidates(const std::string& name) {
 
 }  // namespace
 
+void initInterpreterStack(void* stackBase) {
+  ruby_init_stack(static_cast<volatile VALUE*>(stackBase));
+}
+
 EngineHooks& hooks() {
   return g_hooks;
 }
