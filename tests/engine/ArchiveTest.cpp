@@ -119,7 +119,7 @@ TEST_F(ArchiveTest, ReadsAnIndependentlyEncodedArchive) {
 }
 
 TEST_F(ArchiveTest, CipherMatchesTheBlockByBlockDefinition) {
-  for (std::size_t size : {0u, 1u, 3u, 4u, 31u, 32u, 33u, 35u, 4099u}) {
+  for (std::size_t size : {0u, 1u, 3u, 4u, 31u, 32u, 33u, 35u, 64u, 67u, 127u, 4099u}) {
     auto fast = randomBytes(size, static_cast<std::uint32_t>(size));
     auto slow = fast;
     Archive::applyCipher(fast.data(), fast.size(), 0xDEADBEEF);

@@ -36,6 +36,26 @@ void storeLe32(std::uint8_t* p, std::uint32_t value) {
   }
 }
 
+// Four cipher keys side by side (a GCC and Clang vector extension).
+typedef std::uint32_t CipherVector __attribute__((vector_size(16)));
+constexpr std::size_t kCipherLanes = 16;
+
+struct CipherJump {
+  std::uint32_t multiplier = 1;
+  std::uint32_t addend = 0;
+};
+
+// key*7+3 applied kCipherLanes times, as one multiply and add.
+constexpr CipherJump cipherJump() {
+  CipherJump jump;
+  for (std::size_t i = 0; i < kCipherLanes; ++i) {
+    jump.multiplier *= 7u;
+    jump.addend = jump.addend * 7u + 3u;
+  }
+  return jump;
+}
+constexpr CipherJump kCipherJump = cipherJump();
+
 void appendLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
@@ -293,22 +313,28 @@ std::optional<std::vector<std::uint8_t>> Archive::read(const Entry& entry, std::
 void Archive::applyCipher(std::uint8_t* data, std::size_t size, std::uint32_t key) {
   const std::size_t blocks = size / 4;
   std::size_t block = 0;
-  // The key advances as key*7+3 per block, a serial chain; eight lanes each jump eight blocks at a time
-  // (key*7^8 + 3*(7^8-1)/6) so the work per block is independent.
-  if (blocks >= 8) {
-    constexpr std::uint32_t kJumpMul = 5764801u;
-    constexpr std::uint32_t kJumpAdd = 2882400u;
-    std::uint32_t lanes[8];
-    lanes[0] = key;
-    for (int i = 1; i < 8; ++i) lanes[i] = lanes[i - 1] * 7u + 3u;
-    for (; block + 8 <= blocks; block += 8) {
-      std::uint8_t* p = data + block * 4;
-      for (int i = 0; i < 8; ++i) {
-        storeLe32(p + 4 * i, loadLe32(p + 4 * i) ^ lanes[i]);
-        lanes[i] = lanes[i] * kJumpMul + kJumpAdd;
+  // The key advances as key*7+3 per block, a serial chain. Sixteen lanes each jump sixteen blocks at a time
+  // (key*7^16 + 3*(7^16-1)/6), which makes the blocks independent and lets vector units do four at once.
+  if constexpr (std::endian::native == std::endian::little) {
+    if (blocks >= kCipherLanes) {
+      std::uint32_t lanes[kCipherLanes];
+      lanes[0] = key;
+      for (std::size_t i = 1; i < kCipherLanes; ++i) lanes[i] = lanes[i - 1] * 7u + 3u;
+      CipherVector keys[4];
+      std::memcpy(keys, lanes, sizeof keys);
+      const CipherVector jumpMul = CipherVector{} + kCipherJump.multiplier;
+      const CipherVector jumpAdd = CipherVector{} + kCipherJump.addend;
+      for (; block + kCipherLanes <= blocks; block += kCipherLanes) {
+        CipherVector words[4];
+        std::memcpy(words, data + block * 4, sizeof words);
+        for (int i = 0; i < 4; ++i) {
+          words[i] ^= keys[i];
+          keys[i] = keys[i] * jumpMul + jumpAdd;
+        }
+        std::memcpy(data + block * 4, words, sizeof words);
       }
+      key = keys[0][0];
     }
-    key = lanes[0];
   }
   for (; block < blocks; ++block) {
     std::uint8_t* p = data + block * 4;
