@@ -1,0 +1,523 @@
+#include "platform/gfx/Device.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/gfx/Context.h"
+#include "platform/gfx/Texture.h"
+#include "platform/gfx/private/Gl.h"
+#include "platform/gfx/private/ShaderProgram.h"
+
+namespace gfx {
+
+namespace {
+
+// The device of the one context; textures tell it when they go.
+Device* g_device = nullptr;
+
+GLenum glBlend(Blend blend) {
+  switch (blend) {
+    case Blend::Zero: return GL_ZERO;
+    case Blend::One: return GL_ONE;
+    case Blend::SrcColor: return GL_SRC_COLOR;
+    case Blend::InvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case Blend::SrcAlpha: return GL_SRC_ALPHA;
+    case Blend::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+    case Blend::DestAlpha: return GL_DST_ALPHA;
+    case Blend::InvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
+    case Blend::DestColor: return GL_DST_COLOR;
+    case Blend::InvDestColor: return GL_ONE_MINUS_DST_COLOR;
+    case Blend::SrcAlphaSat: return GL_SRC_ALPHA_SATURATE;
+    case Blend::BlendFactor: return GL_CONSTANT_COLOR;
+    case Blend::InvBlendFactor: return GL_ONE_MINUS_CONSTANT_COLOR;
+  }
+  return GL_ONE;
+}
+
+GLenum glBlendOp(BlendOp op) {
+  switch (op) {
+    case BlendOp::Add: return GL_FUNC_ADD;
+    case BlendOp::Subtract: return GL_FUNC_SUBTRACT;
+    case BlendOp::RevSubtract: return GL_FUNC_REVERSE_SUBTRACT;
+    case BlendOp::Min: return GL_MIN;
+    case BlendOp::Max: return GL_MAX;
+  }
+  return GL_FUNC_ADD;
+}
+
+GLenum glCompare(Compare compare) {
+  switch (compare) {
+    case Compare::Never: return GL_NEVER;
+    case Compare::Less: return GL_LESS;
+    case Compare::Equal: return GL_EQUAL;
+    case Compare::LessEqual: return GL_LEQUAL;
+    case Compare::Greater: return GL_GREATER;
+    case Compare::NotEqual: return GL_NOTEQUAL;
+    case Compare::GreaterEqual: return GL_GEQUAL;
+    case Compare::Always: return GL_ALWAYS;
+  }
+  return GL_ALWAYS;
+}
+
+GLint glMinFilter(Filter min, Filter mip) {
+  const bool linear = min == Filter::Linear;
+  switch (mip) {
+    case Filter::None: return linear ? GL_LINEAR : GL_NEAREST;
+    case Filter::Point: return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    case Filter::Linear: return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+  }
+  return GL_NEAREST;
+}
+
+void colourToFloats(std::uint32_t colour, float out[4]) {
+  out[0] = static_cast<float>((colour >> 16) & 0xFF) / 255.0f;
+  out[1] = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
+  out[2] = static_cast<float>(colour & 0xFF) / 255.0f;
+  out[3] = static_cast<float>(colour >> 24) / 255.0f;
+}
+
+struct DepthBuffer {
+  int width = 0;
+  int height = 0;
+  GLuint renderbuffer = 0;
+};
+
+}  // namespace
+
+struct Device::Impl {
+  StateBlock state;
+  std::array<const Texture*, kSamplerCount> textures{};
+  std::array<Texture*, kRenderTargetCount> targets{};
+  Viewport viewport;
+
+  // What OpenGL currently has.
+  RenderState appliedRender;
+  bool renderValid = false;
+  GLenum appliedFrontFace = 0;
+  std::array<SamplerState, kSamplerCount> appliedSamplers;
+  std::array<bool, kSamplerCount> samplerValid{};
+  std::array<GLuint, kSamplerCount> boundNames{};
+  bool targetsDirty = true;
+  bool viewportDirty = true;
+  const detail::ShaderProgram* usedProgram = nullptr;
+
+  GLuint framebuffer = 0;
+  std::vector<DepthBuffer> depthBuffers;
+  std::array<GLuint, kSamplerCount> samplers{};
+  GLuint vertexArray = 0;
+  GLuint vertexBuffer = 0;
+  std::size_t vertexCapacity = 0;
+  GLuint indexBuffer = 0;
+  std::size_t quadCapacity = 0;
+  std::unique_ptr<detail::ShaderProgram> fixedFunction;
+  bool mirrorOnceAvailable = false;
+  std::uint64_t drawCalls = 0;
+
+  GLuint depthBufferFor(int width, int height);
+  void applyTargets(Device& device);
+  void applyRenderState(bool backBuffer);
+  void applySamplersAndTextures();
+  void useProgram(VertexSpace space, bool backBuffer);
+  void uploadVertices(const Vertex* vertices, std::size_t count);
+};
+
+namespace detail {
+
+void forgetTexture(unsigned glName) {
+  if (g_device == nullptr) return;
+  Device& device = *g_device;
+  for (int unit = 0; unit < kSamplerCount; ++unit) {
+    const Texture* texture = device.texture(unit);
+    if (texture != nullptr && texture->glName() == glName) device.setTexture(unit, nullptr);
+  }
+  for (int index = kRenderTargetCount - 1; index >= 0; --index) {
+    const Texture* target = device.renderTarget(index);
+    if (target != nullptr && target->glName() == glName) device.setRenderTarget(index, nullptr);
+  }
+}
+
+}  // namespace detail
+
+Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<Impl>()) {
+  context.makeCurrent();
+  Impl& impl = *m_impl;
+  glGenFramebuffers(1, &impl.framebuffer);
+  glGenSamplers(kSamplerCount, impl.samplers.data());
+  for (int unit = 0; unit < kSamplerCount; ++unit) glBindSampler(static_cast<GLuint>(unit), impl.samplers[unit]);
+  glGenVertexArrays(1, &impl.vertexArray);
+  glGenBuffers(1, &impl.vertexBuffer);
+  glGenBuffers(1, &impl.indexBuffer);
+  glBindVertexArray(impl.vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, impl.vertexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, impl.indexBuffer);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, x)));
+  // GL_BGRA as the size reads the little-endian A8R8G8B8 word as red, green, blue, alpha.
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
+                        reinterpret_cast<void*>(offsetof(Vertex, colour)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
+  impl.mirrorOnceAvailable =
+      epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+  std::string log;
+  impl.fixedFunction = detail::buildFixedFunctionProgram(&log);
+  if (!impl.fixedFunction) std::fprintf(stderr, "[gfx] fixed-function program: %s\n", log.c_str());
+  impl.viewport = {0, 0, backBufferWidth(), backBufferHeight(), 0.0f, 1.0f};
+  g_device = this;
+}
+
+Device::~Device() {
+  if (g_device == this) g_device = nullptr;
+  Impl& impl = *m_impl;
+  impl.fixedFunction.reset();
+  glDeleteFramebuffers(1, &impl.framebuffer);
+  for (const DepthBuffer& depth : impl.depthBuffers) glDeleteRenderbuffers(1, &depth.renderbuffer);
+  glDeleteSamplers(kSamplerCount, impl.samplers.data());
+  glDeleteBuffers(1, &impl.vertexBuffer);
+  glDeleteBuffers(1, &impl.indexBuffer);
+  glDeleteVertexArrays(1, &impl.vertexArray);
+}
+
+RenderState& Device::renderState() { return m_impl->state.render; }
+
+SamplerState& Device::samplerState(int unit) {
+  assert(unit >= 0 && unit < kSamplerCount);
+  return m_impl->state.samplers[static_cast<std::size_t>(std::clamp(unit, 0, kSamplerCount - 1))];
+}
+
+StateBlock Device::captureState() const { return m_impl->state; }
+
+void Device::applyState(const StateBlock& block) { m_impl->state = block; }
+
+void Device::setTexture(int unit, const Texture* texture) {
+  if (unit < 0 || unit >= kSamplerCount) return;
+  m_impl->textures[static_cast<std::size_t>(unit)] = texture;
+}
+
+const Texture* Device::texture(int unit) const {
+  if (unit < 0 || unit >= kSamplerCount) return nullptr;
+  return m_impl->textures[static_cast<std::size_t>(unit)];
+}
+
+bool Device::setRenderTarget(int index, Texture* target) {
+  if (index < 0 || index >= kRenderTargetCount) return false;
+  if (target != nullptr && target->kind() != Texture::Kind::RenderTarget) return false;
+  Impl& impl = *m_impl;
+  impl.targets[static_cast<std::size_t>(index)] = target;
+  impl.targetsDirty = true;
+  if (index == 0) setViewport({0, 0, targetWidth(), targetHeight(), 0.0f, 1.0f});
+  return true;
+}
+
+Texture* Device::renderTarget(int index) const {
+  if (index < 0 || index >= kRenderTargetCount) return nullptr;
+  return m_impl->targets[static_cast<std::size_t>(index)];
+}
+
+int Device::targetWidth() const {
+  const Texture* target = m_impl->targets[0];
+  return target != nullptr ? target->width() : backBufferWidth();
+}
+
+int Device::targetHeight() const {
+  const Texture* target = m_impl->targets[0];
+  return target != nullptr ? target->height() : backBufferHeight();
+}
+
+void Device::setViewport(const Viewport& viewport) {
+  if (m_impl->viewport == viewport) return;
+  m_impl->viewport = viewport;
+  m_impl->viewportDirty = true;
+}
+
+const Viewport& Device::viewport() const { return m_impl->viewport; }
+
+GLuint Device::Impl::depthBufferFor(int width, int height) {
+  for (const DepthBuffer& depth : depthBuffers) {
+    if (depth.width == width && depth.height == height) return depth.renderbuffer;
+  }
+  DepthBuffer depth{width, height, 0};
+  glGenRenderbuffers(1, &depth.renderbuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth.renderbuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+  depthBuffers.push_back(depth);
+  return depth.renderbuffer;
+}
+
+void Device::Impl::applyTargets(Device& device) {
+  if (targetsDirty) {
+    targetsDirty = false;
+    viewportDirty = true;
+    renderValid = false;  // the winding that culling keeps depends on the target's orientation
+    if (targets[0] == nullptr) {
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+      glDrawBuffer(GL_BACK);
+      static bool warned = false;
+      if (!warned && std::any_of(targets.begin() + 1, targets.end(), [](Texture* t) { return t != nullptr; })) {
+        warned = true;
+        std::fprintf(stderr, "[gfx] extra render targets are ignored while drawing into the back buffer\n");
+      }
+    } else {
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+      std::array<GLenum, kRenderTargetCount> buffers{};
+      for (int index = 0; index < kRenderTargetCount; ++index) {
+        Texture* target = targets[static_cast<std::size_t>(index)];
+        const GLenum attachment = GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(index);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, attachment, GL_TEXTURE_2D, target ? target->glName() : 0, 0);
+        buffers[static_cast<std::size_t>(index)] = target ? attachment : GL_NONE;
+      }
+      glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                depthBufferFor(targets[0]->width(), targets[0]->height()));
+      glDrawBuffers(kRenderTargetCount, buffers.data());
+    }
+  }
+  if (viewportDirty) {
+    viewportDirty = false;
+    const int glY = targets[0] == nullptr ? device.backBufferHeight() - viewport.y - viewport.height : viewport.y;
+    glViewport(viewport.x, glY, viewport.width, viewport.height);
+    glDepthRange(viewport.minZ, viewport.maxZ);
+  }
+}
+
+void Device::Impl::applyRenderState(bool backBuffer) {
+  const RenderState& want = state.render;
+  RenderState& have = appliedRender;
+  const bool all = !renderValid;
+  if (all || want.alphaBlendEnable != have.alphaBlendEnable) {
+    want.alphaBlendEnable ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+  }
+  if (all || want.srcBlend != have.srcBlend || want.destBlend != have.destBlend ||
+      want.separateAlphaBlendEnable != have.separateAlphaBlendEnable || want.srcBlendAlpha != have.srcBlendAlpha ||
+      want.destBlendAlpha != have.destBlendAlpha) {
+    if (want.separateAlphaBlendEnable) {
+      glBlendFuncSeparate(glBlend(want.srcBlend), glBlend(want.destBlend), glBlend(want.srcBlendAlpha),
+                          glBlend(want.destBlendAlpha));
+    } else {
+      glBlendFunc(glBlend(want.srcBlend), glBlend(want.destBlend));
+    }
+  }
+  if (all || want.blendOp != have.blendOp || want.blendOpAlpha != have.blendOpAlpha ||
+      want.separateAlphaBlendEnable != have.separateAlphaBlendEnable) {
+    glBlendEquationSeparate(glBlendOp(want.blendOp),
+                            glBlendOp(want.separateAlphaBlendEnable ? want.blendOpAlpha : want.blendOp));
+  }
+  if (all || want.blendFactor != have.blendFactor) {
+    float factor[4];
+    colourToFloats(want.blendFactor, factor);
+    glBlendColor(factor[0], factor[1], factor[2], factor[3]);
+  }
+  if (all || want.zEnable != have.zEnable) want.zEnable ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
+  if (all || want.zWriteEnable != have.zWriteEnable) glDepthMask(want.zWriteEnable ? GL_TRUE : GL_FALSE);
+  if (all || want.zFunc != have.zFunc) glDepthFunc(glCompare(want.zFunc));
+  if (all || want.colorWriteMask != have.colorWriteMask) {
+    glColorMask((want.colorWriteMask & 1) != 0, (want.colorWriteMask & 2) != 0, (want.colorWriteMask & 4) != 0,
+                (want.colorWriteMask & 8) != 0);
+  }
+  if (all || want.cullMode != have.cullMode) {
+    want.cullMode == Cull::None ? glDisable(GL_CULL_FACE) : glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+  }
+  if (want.cullMode != Cull::None) {
+    // Direct3D names the winding as seen on screen. The back buffer's window coordinates run upwards, a
+    // render target's rows downwards, so the same on-screen winding is the opposite GL winding in the two.
+    const bool cullGlCounterClockwise = backBuffer ? want.cullMode == Cull::CounterClockwise
+                                                   : want.cullMode == Cull::Clockwise;
+    const GLenum frontFace = cullGlCounterClockwise ? GL_CW : GL_CCW;
+    if (frontFace != appliedFrontFace) {
+      glFrontFace(frontFace);
+      appliedFrontFace = frontFace;
+    }
+  }
+  have = want;
+  renderValid = true;
+}
+
+void Device::Impl::applySamplersAndTextures() {
+  for (std::size_t unit = 0; unit < static_cast<std::size_t>(kSamplerCount); ++unit) {
+    const GLuint name = textures[unit] != nullptr ? textures[unit]->glName() : 0;
+    if (name != boundNames[unit]) {
+      glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+      glBindTexture(GL_TEXTURE_2D, name);
+      boundNames[unit] = name;
+    }
+    const SamplerState& want = state.samplers[unit];
+    if (samplerValid[unit] && appliedSamplers[unit] == want) continue;
+    const GLuint sampler = samplers[unit];
+    auto wrap = [this](Address address) -> GLint {
+      switch (address) {
+        case Address::Wrap: return GL_REPEAT;
+        case Address::Mirror: return GL_MIRRORED_REPEAT;
+        case Address::Clamp: return GL_CLAMP_TO_EDGE;
+        case Address::Border: return GL_CLAMP_TO_BORDER;
+        case Address::MirrorOnce: return mirrorOnceAvailable ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
+      }
+      return GL_REPEAT;
+    };
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap(want.addressU));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap(want.addressV));
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, want.magFilter == Filter::Linear ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, glMinFilter(want.minFilter, want.mipFilter));
+    float border[4];
+    colourToFloats(want.borderColor, border);
+    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+    appliedSamplers[unit] = want;
+    samplerValid[unit] = true;
+  }
+}
+
+void Device::Impl::useProgram(VertexSpace space, bool backBuffer) {
+  const detail::ShaderProgram* program = state.program != nullptr ? state.program : fixedFunction.get();
+  if (program == nullptr) return;
+  if (program != usedProgram) {
+    glUseProgram(program->program);
+    usedProgram = program;
+  }
+  // Column-major for GL. Maps the chosen space to GL clip space, flipping y for the back buffer whose rows run
+  // upwards, and Direct3D's depth 0…1 to GL's −1…1.
+  float matrix[16] = {};
+  const float sign = backBuffer ? -1.0f : 1.0f;
+  if (space == VertexSpace::TargetPixels) {
+    const float width = static_cast<float>(std::max(viewport.width, 1));
+    const float height = static_cast<float>(std::max(viewport.height, 1));
+    matrix[0] = 2.0f / width;
+    matrix[12] = -(2.0f * static_cast<float>(viewport.x) / width + 1.0f);
+    matrix[5] = sign * 2.0f / height;
+    matrix[13] = -sign * (2.0f * static_cast<float>(viewport.y) / height + 1.0f);
+  } else {
+    matrix[0] = 1.0f;
+    matrix[5] = -sign;
+  }
+  matrix[10] = 2.0f;
+  matrix[14] = -1.0f;
+  matrix[15] = 1.0f;
+  glUniformMatrix4fv(program->transform, 1, GL_FALSE, matrix);
+  const RenderState& render = state.render;
+  glUniform1i(program->alphaFunc, render.alphaTestEnable ? static_cast<GLint>(render.alphaFunc) : 8);
+  glUniform1f(program->alphaRef, static_cast<float>(render.alphaRef));
+  if (program->useTexture >= 0) glUniform1i(program->useTexture, textures[0] != nullptr ? 1 : 0);
+}
+
+void Device::Impl::uploadVertices(const Vertex* vertices, std::size_t count) {
+  glBindVertexArray(vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+  const std::size_t bytes = count * sizeof(Vertex);
+  if (count > vertexCapacity) {
+    vertexCapacity = std::max(count, vertexCapacity * 2);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
+  } else {
+    // Orphaning lets the driver keep drawing from the previous contents while we write the next batch.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
+  }
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices);
+}
+
+void Device::clear(ClearFlags flags, std::uint32_t colour, float z) {
+  Impl& impl = *m_impl;
+  impl.applyTargets(*this);
+  const Viewport& viewport = impl.viewport;
+  const int glY = impl.targets[0] == nullptr ? backBufferHeight() - viewport.y - viewport.height : viewport.y;
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(viewport.x, glY, viewport.width, viewport.height);
+  GLbitfield mask = 0;
+  if ((static_cast<int>(flags) & static_cast<int>(ClearFlags::Target)) != 0) {
+    float rgba[4];
+    colourToFloats(colour, rgba);
+    glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    mask |= GL_COLOR_BUFFER_BIT;
+  }
+  if ((static_cast<int>(flags) & static_cast<int>(ClearFlags::ZBuffer)) != 0) {
+    glClearDepth(static_cast<double>(std::clamp(z, 0.0f, 1.0f)));
+    glDepthMask(GL_TRUE);
+    mask |= GL_DEPTH_BUFFER_BIT;
+  }
+  glClear(mask);
+  glDisable(GL_SCISSOR_TEST);
+  impl.renderValid = false;
+}
+
+void Device::drawTriangles(const Vertex* vertices, std::size_t vertexCount, VertexSpace space) {
+  const std::size_t count = vertexCount - vertexCount % 3;
+  if (vertices == nullptr || count == 0) return;
+  Impl& impl = *m_impl;
+  const bool backBuffer = impl.targets[0] == nullptr;
+  impl.applyTargets(*this);
+  impl.applyRenderState(backBuffer);
+  impl.applySamplersAndTextures();
+  impl.useProgram(space, backBuffer);
+  impl.uploadVertices(vertices, count);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  ++impl.drawCalls;
+}
+
+void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
+  if (vertices == nullptr || quadCount == 0) return;
+  Impl& impl = *m_impl;
+  const bool backBuffer = impl.targets[0] == nullptr;
+  impl.applyTargets(*this);
+  impl.applyRenderState(backBuffer);
+  impl.applySamplersAndTextures();
+  impl.useProgram(VertexSpace::TargetPixels, backBuffer);
+  impl.uploadVertices(vertices, quadCount * 4);
+  if (quadCount > impl.quadCapacity) {
+    const std::size_t capacity = std::max(quadCount, impl.quadCapacity * 2);
+    std::vector<std::uint32_t> indices(capacity * 6);
+    for (std::size_t quad = 0; quad < capacity; ++quad) {
+      const auto first = static_cast<std::uint32_t>(quad * 4);
+      const std::uint32_t corners[6] = {first, first + 1, first + 2, first + 2, first + 1, first + 3};
+      std::memcpy(&indices[quad * 6], corners, sizeof(corners));
+    }
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
+                 indices.data(), GL_STATIC_DRAW);
+    impl.quadCapacity = capacity;
+  }
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr);
+  ++impl.drawCalls;
+}
+
+void Device::setProgram(const detail::ShaderProgram* program) { m_impl->state.program = program; }
+
+const detail::ShaderProgram* Device::program() const { return m_impl->state.program; }
+
+bool Device::present() { return m_context.swapBuffers(); }
+
+bool Device::readBackBuffer(const Rect& rect, std::vector<std::uint32_t>& pixels) {
+  const int height = backBufferHeight();
+  if (!rectInside(rect, backBufferWidth(), height)) return false;
+  const auto width = static_cast<std::size_t>(rect.width());
+  pixels.resize(width * static_cast<std::size_t>(rect.height()));
+  GLint previous = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  // The back buffer's rows run upwards: read row by row from the top.
+  for (int row = 0; row < rect.height(); ++row) {
+    glReadPixels(rect.left, height - 1 - (rect.top + row), rect.width(), 1, GL_BGRA, GL_UNSIGNED_BYTE,
+                 &pixels[static_cast<std::size_t>(row) * width]);
+  }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+  return true;
+}
+
+int Device::backBufferWidth() const {
+  int width = 0;
+  int height = 0;
+  m_context.drawableSize(&width, &height);
+  return width;
+}
+
+int Device::backBufferHeight() const {
+  int width = 0;
+  int height = 0;
+  m_context.drawableSize(&width, &height);
+  return height;
+}
+
+std::uint64_t Device::drawCallCount() const { return m_impl->drawCalls; }
+
+}  // namespace gfx

@@ -1,0 +1,98 @@
+#pragma once
+
+// The device: render and sampler states, bound textures, render targets, the viewport, clears and draws, in the
+// manner of a Direct3D 9 device. States are recorded at once and reach OpenGL at the next clear or draw, so
+// setting a state to the value it already has costs nothing.
+//
+// Render targets keep Direct3D's orientation: row 0 is the top of the picture in every target, the back buffer
+// included, so coordinates are render-target pixels with y downwards everywhere.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/gfx/Types.h"
+
+namespace gfx {
+
+class Context;
+class Texture;
+
+namespace detail {
+struct ShaderProgram;
+}
+
+// The states a sprite batch or an effect technique saves when it begins and restores when it ends.
+struct StateBlock {
+  RenderState render;
+  std::array<SamplerState, kSamplerCount> samplers;
+  const detail::ShaderProgram* program = nullptr;  // null: fixed function (texture × vertex colour)
+};
+
+enum class ClearFlags : std::uint8_t { Target = 1, ZBuffer = 2, Both = 3 };
+
+// How drawTriangles reads vertex positions: render-target pixels (w the homogeneous divisor, as pretransformed
+// vertices), or Direct3D clip space (x, y in −w…w with y up, z in 0…w) mapped through the viewport.
+enum class VertexSpace : std::uint8_t { TargetPixels, Clip };
+
+class Device {
+ public:
+  // The context must be current and outlive the device; there is one device per context.
+  explicit Device(Context& context);
+  ~Device();
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
+
+  Context& context() { return m_context; }
+
+  RenderState& renderState();
+  SamplerState& samplerState(int unit);
+  StateBlock captureState() const;
+  void applyState(const StateBlock& block);
+
+  // Unit 0 is what fixed-function drawing and the sprite batch sample. A unit outside 0…15 is ignored.
+  void setTexture(int unit, const Texture* texture);
+  const Texture* texture(int unit) const;
+
+  // Target 0 null draws into the back buffer; targets 1…3 null unbind. Only render-target textures qualify.
+  // Setting target 0 resets the viewport to the whole target, as Direct3D does.
+  bool setRenderTarget(int index, Texture* target);
+  Texture* renderTarget(int index) const;
+  int targetWidth() const;
+  int targetHeight() const;
+
+  void setViewport(const Viewport& viewport);
+  const Viewport& viewport() const;
+
+  // Clears within the viewport, as Direct3D does; write masks do not apply. Colour is A8R8G8B8.
+  void clear(ClearFlags flags, std::uint32_t colour, float z = 1.0f);
+
+  // Triangle lists in the layer's vertex format, drawn with the current program and states.
+  void drawTriangles(const Vertex* vertices, std::size_t vertexCount, VertexSpace space = VertexSpace::TargetPixels);
+  // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
+  void drawQuads(const Vertex* vertices, std::size_t quadCount);
+
+  // The program that replaces fixed-function colouring, or null; set by effect passes.
+  void setProgram(const detail::ShaderProgram* program);
+  const detail::ShaderProgram* program() const;
+
+  // Shows the back buffer. False when the context was lost.
+  [[nodiscard]] bool present();
+  // Back buffer pixels of `rect`, top row first, as A8R8G8B8 words. False for a rectangle outside it.
+  bool readBackBuffer(const Rect& rect, std::vector<std::uint32_t>& pixels);
+  int backBufferWidth() const;
+  int backBufferHeight() const;
+
+  // Draw calls since construction, for benchmarks.
+  std::uint64_t drawCallCount() const;
+
+ private:
+  struct Impl;
+
+  Context& m_context;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace gfx

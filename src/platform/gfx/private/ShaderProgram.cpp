@@ -1,0 +1,139 @@
+#include "platform/gfx/private/ShaderProgram.h"
+
+namespace gfx::detail {
+
+namespace {
+
+GLuint compileShader(GLenum stage, const std::string& source, std::string* log) {
+  GLuint shader = glCreateShader(stage);
+  const char* text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok == GL_TRUE) return shader;
+  if (log != nullptr) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, text.data());
+    *log = (stage == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") + std::string(text.c_str());
+  }
+  glDeleteShader(shader);
+  return 0;
+}
+
+constexpr const char* kFixedVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 aPosition;
+layout(location = 1) in vec4 aColour;
+layout(location = 2) in vec2 aTexCoord;
+uniform mat4 uTransform;
+out vec4 vColour;
+out vec2 vTexCoord;
+void main() {
+  gl_Position = uTransform * aPosition;
+  vColour = aColour;
+  vTexCoord = aTexCoord;
+}
+)";
+
+}  // namespace
+
+ShaderProgram::~ShaderProgram() {
+  if (program != 0) glDeleteProgram(program);
+}
+
+GLuint linkProgram(const std::string& vertexSource, const std::string& fragmentSource, std::string* log) {
+  GLuint vertex = compileShader(GL_VERTEX_SHADER, vertexSource, log);
+  if (vertex == 0) return 0;
+  GLuint fragment = compileShader(GL_FRAGMENT_SHADER, fragmentSource, log);
+  if (fragment == 0) {
+    glDeleteShader(vertex);
+    return 0;
+  }
+  GLuint program = glCreateProgram();
+  glAttachShader(program, vertex);
+  glAttachShader(program, fragment);
+  glBindAttribLocation(program, 0, "aPosition");
+  glBindAttribLocation(program, 1, "aColour");
+  glBindAttribLocation(program, 2, "aTexCoord");
+  glLinkProgram(program);
+  glDetachShader(program, vertex);
+  glDetachShader(program, fragment);
+  glDeleteShader(vertex);
+  glDeleteShader(fragment);
+  GLint ok = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (ok == GL_TRUE) return program;
+  if (log != nullptr) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    glGetProgramInfoLog(program, length, nullptr, text.data());
+    *log = "link: " + std::string(text.c_str());
+  }
+  glDeleteProgram(program);
+  return 0;
+}
+
+std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, const std::string& fragmentSource,
+                                            std::string* log) {
+  GLuint name = linkProgram(vertexSource, fragmentSource, log);
+  if (name == 0) return nullptr;
+  auto program = std::make_unique<ShaderProgram>();
+  program->program = name;
+  program->transform = glGetUniformLocation(name, "uTransform");
+  program->alphaFunc = glGetUniformLocation(name, "uAlphaFunc");
+  program->alphaRef = glGetUniformLocation(name, "uAlphaRef");
+  program->useTexture = glGetUniformLocation(name, "uUseTexture");
+  return program;
+}
+
+std::unique_ptr<ShaderProgram> buildFixedFunctionProgram(std::string* log) {
+  std::string fragment = "#version 330 core\n";
+  fragment += alphaTestDeclarations();
+  fragment += R"(
+uniform sampler2D uTexture;
+uniform bool uUseTexture;
+in vec4 vColour;
+in vec2 vTexCoord;
+layout(location = 0) out vec4 oColour;
+void main() {
+  // Direct3D's default stage 0: texture modulated by the diffuse colour; a missing texture reads as white.
+  vec4 colour = uUseTexture ? texture(uTexture, vTexCoord) * vColour : vColour;
+)";
+  fragment += "  " + alphaTestStatement("colour") + "\n  oColour = colour;\n}\n";
+  auto program = buildProgram(kFixedVertexShader, fragment, log);
+  if (program) {
+    glUseProgram(program->program);
+    glUniform1i(glGetUniformLocation(program->program, "uTexture"), 0);
+  }
+  return program;
+}
+
+const char* alphaTestDeclarations() {
+  return R"(
+uniform int uAlphaFunc;
+uniform float uAlphaRef;
+bool quillonAlphaPasses(float alpha) {
+  // Direct3D compares the 8-bit alpha with the reference.
+  float value = floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5);
+  switch (uAlphaFunc) {
+    case 1: return false;
+    case 2: return value < uAlphaRef;
+    case 3: return value == uAlphaRef;
+    case 4: return value <= uAlphaRef;
+    case 5: return value > uAlphaRef;
+    case 6: return value != uAlphaRef;
+    case 7: return value >= uAlphaRef;
+    default: return true;
+  }
+}
+)";
+}
+
+std::string alphaTestStatement(const std::string& colourExpression) {
+  return "if (!quillonAlphaPasses((" + colourExpression + ").a)) discard;";
+}
+
+}  // namespace gfx::detail

@@ -1,0 +1,41 @@
+#pragma once
+
+// A linked GL program in the device's conventions: the vertex attributes of gfx::Vertex at locations 0 to 2, the
+// position transform in `uTransform`, and the alpha test done in the fragment shader (`uAlphaFunc`, `uAlphaRef`),
+// since core OpenGL has none.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/private/Gl.h"
+
+namespace gfx::detail {
+
+struct ShaderProgram {
+  ShaderProgram() = default;
+  ~ShaderProgram();
+  ShaderProgram(const ShaderProgram&) = delete;
+  ShaderProgram& operator=(const ShaderProgram&) = delete;
+
+  GLuint program = 0;
+  GLint transform = -1;
+  GLint alphaFunc = -1;
+  GLint alphaRef = -1;
+  GLint useTexture = -1;  // fixed function only
+  // Effect programs: uniform location of each effect parameter (−1 where the program does not use it).
+  std::vector<GLint> parameterLocations;
+};
+
+// Links `vertexSource` and `fragmentSource`; null with `log` set when either fails.
+std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, const std::string& fragmentSource,
+                                            std::string* log);
+
+// The program the device draws with when no effect pass is active: texture unit 0 × vertex colour.
+std::unique_ptr<ShaderProgram> buildFixedFunctionProgram(std::string* log);
+
+// GLSL that declares the alpha test, and the statement that applies it to a colour; in every fragment shader.
+const char* alphaTestDeclarations();
+std::string alphaTestStatement(const std::string& colourExpression);
+
+}  // namespace gfx::detail
