@@ -1,0 +1,5 @@
+# ini: Scripts=Data\Corrupt.rvdata2
+# file: Data/Corrupt.rvdata2 <- engine_corrupt_scripts.rb
+# stderr: Failed to load the scripts file Data\Corrupt.rvdata2:
+# The scripts file is this text, not Marshal data.
+exit 1

@@ -1,0 +1,3 @@
+# ini: Scripts=Data\Nothing.rvdata2
+# stderr: Failed to load the scripts file Data\Nothing.rvdata2: file not found.
+exit 1
