@@ -169,6 +169,14 @@ struct ScriptApi {
   void (*jump_tag)(int state) = nullptr;
   Value (*errinfo)() = nullptr;
   void (*gc_register)(Value* address) = nullptr;
+
+  // Operations the player's own classes need beyond the original table.
+  // Replaces a data object's record pointer (a view whose storage went away is pointed at nothing).
+  void (*data_set_ptr)(Value data, void* record) = nullptr;
+  // The bytes of a string that is about to be written in place: unshared first, raises when frozen.
+  char* (*string_mutable_ptr)(Value string) = nullptr;
+  // A string of raw bytes (binary encoding), as _dump forms must be for Marshal to store them unchanged.
+  Value (*binary_str_new)(const char* bytes, long length) = nullptr;
 };
 
 // The process-wide table, published by the boot before anything defines a class.

@@ -191,6 +191,13 @@ void fillScriptApi(ScriptApi& api) {
   api.jump_tag = [](int state) { rb_jump_tag(state); };
   api.errinfo = []() -> Value { return rb_errinfo(); };
   api.gc_register = [](Value* address) { rb_gc_register_address(address); };
+
+  api.data_set_ptr = [](Value data, void* record) { DATA_PTR(data) = record; };
+  api.string_mutable_ptr = [](Value string) -> char* {
+    rb_str_modify(string);
+    return RSTRING_PTR(string);
+  };
+  api.binary_str_new = [](const char* bytes, long length) -> Value { return rb_str_new(bytes, length); };
 }
 
 }  // namespace engine
