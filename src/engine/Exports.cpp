@@ -36,7 +36,8 @@ void call(void (*slot)()) {
   }
 }
 
-// Where a runtime package named `name` may be installed, in search order.
+// Where a runtime package named `name` may be installed, in search order. A $QUILLON_RTP_PATH entry is
+// either a folder holding packages or a package folder itself.
 std::vector<std::string> runtimeCandidates(const std::string& name) {
   std::vector<std::string> folders;
   if (const char* list = std::getenv("QUILLON_RTP_PATH")) {
@@ -47,7 +48,11 @@ std::vector<std::string> runtimeCandidates(const std::string& name) {
         end = paths.size();
       }
       if (end > start) {
-        folders.push_back(paths.substr(start, end - start));
+        std::string entry = paths.substr(start, end - start);
+        folders.push_back(entry + "/" + name);
+        if (std::filesystem::path(entry).filename() == name) {
+          folders.push_back(entry);
+        }
       }
       start = end + 1;
     }

@@ -54,7 +54,7 @@ struct TableData {
 
 // A whole game file read through the file layer (archive, loose file or runtime package).
 struct GameFile {
-  std::string path;  // the name it was found under, '/'-separated
+  std::string path;  // where it was found: the archive member's name, else the path on disk
   const std::uint8_t* bytes = nullptr;
   std::size_t size = 0;
 };

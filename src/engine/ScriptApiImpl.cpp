@@ -62,8 +62,8 @@ struct OwnedFile : GameFile {
 
 const GameFile* fileOpen(const char* name, FileKind kind) {
   std::string error;
-  auto bytes = FileLayer::instance().read(name, kind, &error);
-  if (!bytes) {
+  auto found = FileLayer::instance().open(name, kind, &error);
+  if (!found) {
     errno = error.empty() ? ENOENT : EIO;
     if (!error.empty()) {
       std::fprintf(stderr, "[engine] %s: %s\n", name, error.c_str());
@@ -71,8 +71,8 @@ const GameFile* fileOpen(const char* name, FileKind kind) {
     return nullptr;
   }
   auto* file = new OwnedFile;
-  file->path = name;
-  file->storage = std::move(*bytes);
+  file->path = std::move(found->path);
+  file->storage = std::move(found->bytes);
   file->bytes = file->storage.data();
   file->size = file->storage.size();
   return file;
