@@ -86,7 +86,18 @@ bool encodeFile(const std::string& path, const std::string& container, const std
   AVCodecContext* context = avcodec_alloc_context3(codec);
   context->sample_rate = static_cast<int>(sampleRate);
   av_channel_layout_default(&context->ch_layout, static_cast<int>(channels));
-  context->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+  context->sample_fmt = AV_SAMPLE_FMT_NONE;
+  for (const AVSampleFormat* f = codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
+    if (*f == AV_SAMPLE_FMT_S16 || *f == AV_SAMPLE_FMT_S16P || *f == AV_SAMPLE_FMT_FLT || *f == AV_SAMPLE_FMT_FLTP) {
+      context->sample_fmt = *f;
+      break;
+    }
+  }
+  if (context->sample_fmt == AV_SAMPLE_FMT_NONE) {
+    avcodec_free_context(&context);
+    avformat_free_context(format);
+    return false;
+  }
   context->time_base = AVRational{1, static_cast<int>(sampleRate)};
   context->bit_rate = 128000;
   if (format->oformat->flags & AVFMT_GLOBALHEADER) context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

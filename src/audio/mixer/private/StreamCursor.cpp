@@ -120,8 +120,8 @@ void StreamCursor::readerMain() {
     const std::int64_t loopEnd = m_loopEnd.load(std::memory_order_relaxed);
     if (decoder) {
       std::size_t wanted = kBlockFrames;
-      if (looping && loopEnd > loopStart && block.start < loopEnd)
-        wanted = static_cast<std::size_t>(std::min<std::int64_t>(wanted, loopEnd - block.start));
+      if (looping && loopEnd > loopStart)
+        wanted = static_cast<std::size_t>(std::clamp<std::int64_t>(loopEnd - block.start, 0, wanted));
       frames = decoder->read(block.samples.data(), wanted);
     }
     if (frames == 0 && looping && decoder && !wrapped) {
