@@ -1,0 +1,26 @@
+#pragma once
+
+// Face lookup for text: which family names exist, and the fonts a game ships in its "Fonts" folder.
+// fontconfig and FreeType are started on first use; everything here runs on the main thread.
+
+#include <string>
+#include <string_view>
+
+namespace text {
+
+// Makes the font file at `path` (absolute, UTF-8) visible to this process only; every face of a collection
+// (.ttc) is added. False when fontconfig cannot read it as a font.
+[[nodiscard]] bool addPrivateFontFile(const std::string& path);
+// Forgets every file added with addPrivateFontFile.
+void removePrivateFontFiles();
+
+// Whether a family of exactly this name is installed or added (any of its localised names counts, case is
+// ignored), or our alias table maps the name to one that is. Windows names such as "SimHei" and "Arial" are
+// aliases of the Debian fonts that stand in for them.
+bool fontExists(std::string_view family);
+
+// Releases FreeType and fontconfig (FcFini) so that leak checks stay clean. Call once at exit after every
+// FontFace is gone; a later call to anything here starts them again.
+void shutdownFontSystem();
+
+}  // namespace text
