@@ -144,13 +144,13 @@ float Engine::pan(VoiceHandle handle) const {
 
 void Engine::setRelativePlaySpeed(VoiceHandle handle, float speed) {
   std::lock_guard lock(m_controlMutex);
-  if (Voice* voice = find(handle)) voice->speed.store(speed);
+  if (Voice* voice = find(handle)) voice->setSpeed(speed);
 }
 
 float Engine::relativePlaySpeed(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
-  return voice ? voice->speed.load() : 0.0f;
+  return voice ? voice->speed() : 0.0f;
 }
 
 void Engine::setLooping(VoiceHandle handle, bool looping) {

@@ -1,44 +1,42 @@
 #pragma once
 
-// Band-limited interpolation for voices played at another rate or speed: a Kaiser-windowed sinc read from a
-// finely sampled table, its cutoff lowered with the step when the voice plays faster than the output so
-// nothing folds back below the output's Nyquist frequency. A step of exactly 1 on a whole frame copies the
-// input unchanged, so unresampled playback and seeks stay bit-exact.
+// Band-limited interpolation for voices played at another rate or speed: a Kaiser-windowed sinc, its cutoff
+// lowered with the read step when the voice plays faster than the output so nothing folds back below the
+// output's Nyquist frequency. Kernels are precomputed per cutoff as polyphase banks (interpolated between
+// neighbouring phases) and shared by every voice; a bank, once made, lives for the whole process, so the
+// audio thread reads banks without any lock or lifetime question. A step of exactly 1 on a whole frame is
+// copied unchanged by the voice, so unresampled playback and seeks stay bit-exact.
 
 #include <cstddef>
 #include <vector>
 
 namespace audio::mixer {
 
-class SincTable {
+class KernelBank {
  public:
   static constexpr int kZeroCrossings = 16;
-  static constexpr int kPhases = 256;
+  static constexpr int kPhases = 128;
+  // Steps beyond this play at this step: the sound is noise by then, and the bound keeps kernels small.
+  static constexpr double kMaxStep = 16.0;
 
-  static const SincTable& instance();
-  // The windowed sinc at |x| (x in input samples, cutoff 1), 0 outside the support.
-  float at(float x) const {
-    const float position = (x < 0 ? -x : x) * kPhases;
-    const auto index = static_cast<std::size_t>(position);
-    if (index + 1 >= m_values.size()) return 0.0f;
-    const float frac = position - static_cast<float>(index);
-    return m_values[index] + (m_values[index + 1] - m_values[index]) * frac;
-  }
+  // The bank for a read step (input frames per output frame); thread-safe, made on first use.
+  static const KernelBank& forStep(double step);
+  // Frames either side of the read point that any bank may read.
+  static int maxHalfWidth();
+
+  int halfWidth() const { return m_halfWidth; }
+  // One output frame (stereo; mono input is duplicated) from interleaved `input` whose frame `center` is the
+  // integer read point and `frac` in [0, 1) the fraction past it. Reads frames center - halfWidth + 1 …
+  // center + halfWidth.
+  void interpolate(const float* input, std::size_t center, double frac, unsigned channels, float* out) const;
 
  private:
-  SincTable();
-  std::vector<float> m_values;
+  explicit KernelBank(float cutoff);
+
+  int m_halfWidth = 0;
+  int m_taps = 0;
+  // (kPhases + 1) rows of m_taps coefficients; row p is the kernel for a fraction p / kPhases.
+  std::vector<float> m_coefficients;
 };
-
-// One output frame of `channels` channels from `input` (interleaved, frame `center` is the integer read point,
-// `frac` in [0, 1) the fractional part), reading `halfWidth` frames either side. `cutoff` is in (0, 1].
-void interpolateFrame(const float* input, std::size_t center, double frac, unsigned channels, float cutoff,
-                      int halfWidth, float* out);
-
-// Frames needed either side of the read point for a given cutoff.
-int resamplerHalfWidth(float cutoff);
-// The cutoff (relative to the input's Nyquist frequency) for a read step; slightly under 1 even at unit
-// step, leaving the kernel's transition band room below Nyquist.
-float resamplerCutoff(double step);
 
 }  // namespace audio::mixer

@@ -9,9 +9,7 @@
 namespace audio::mixer {
 namespace {
 
-// Faster than this the sound is noise anyway; the bound keeps the kernel and the buffer small.
-constexpr double kMaxStep = 64.0;
-const int kMaxHalfWidth = resamplerHalfWidth(resamplerCutoff(kMaxStep));
+const int kMaxHalfWidth = KernelBank::maxHalfWidth();
 constexpr std::size_t kReadFrames = 4096;
 
 }  // namespace
@@ -23,7 +21,16 @@ Voice::Voice(std::shared_ptr<AudioSource> source, unsigned outputRate, bool offl
   const std::size_t capacity = kReadFrames + 2 * static_cast<std::size_t>(kMaxHalfWidth) + 2;
   m_buffer.resize(capacity * m_channels);
   m_positions.resize(capacity);
+  setSpeed(1.0f);
   restartAt(0);
+}
+
+void Voice::setSpeed(float speed) {
+  m_speed.store(speed, std::memory_order_relaxed);
+  if (speed > 0.0f) {
+    const double step = static_cast<double>(speed) * m_source->sampleRate() / static_cast<double>(m_outputRate);
+    m_kernel.store(&KernelBank::forStep(step), std::memory_order_release);
+  }
 }
 
 void Voice::setLooping(bool looping) {
@@ -66,7 +73,7 @@ void Voice::applyLoopSettings() {
                     m_source->loopEndFrames());
 }
 
-bool Voice::refill(int halfWidth) {
+bool Voice::refill(std::size_t lookAhead) {
   // Keep the frames the kernel may still look back at, drop the rest.
   const std::size_t keepFrom = m_readIndex > static_cast<std::size_t>(kMaxHalfWidth)
                                    ? m_readIndex - static_cast<std::size_t>(kMaxHalfWidth)
@@ -80,7 +87,7 @@ bool Voice::refill(int halfWidth) {
     if (m_endIndex >= 0) m_endIndex -= static_cast<std::int64_t>(keepFrom);
   }
   const std::size_t capacity = m_positions.size();
-  while (m_readIndex + static_cast<std::size_t>(halfWidth) >= m_filled && m_filled < capacity) {
+  while (m_readIndex + lookAhead >= m_filled && m_filled < capacity) {
     if (m_endIndex >= 0) {
       // Past the last frame the kernel reads silence.
       const std::size_t count = capacity - m_filled;
@@ -130,17 +137,17 @@ void Voice::renderAdd(float* left, float* right, unsigned frames) {
     m_gainRight = targetRight;
     m_started = true;
   }
-  const float playSpeed = speed.load(std::memory_order_relaxed);
-  if (paused.load(std::memory_order_relaxed) || !(playSpeed > 0.0f)) {
+  const float playSpeed = m_speed.load(std::memory_order_relaxed);
+  const KernelBank* kernel = m_kernel.load(std::memory_order_acquire);
+  if (paused.load(std::memory_order_relaxed) || !(playSpeed > 0.0f) || !kernel) {
     m_gainLeft = targetLeft;
     m_gainRight = targetRight;
     return;
   }
-  const double step =
-      std::min(kMaxStep, static_cast<double>(playSpeed) * m_source->sampleRate() / static_cast<double>(m_outputRate));
+  const double step = std::min(KernelBank::kMaxStep, static_cast<double>(playSpeed) * m_source->sampleRate() /
+                                                         static_cast<double>(m_outputRate));
   const bool exact = step == 1.0;
-  const float cutoff = resamplerCutoff(step);
-  const int halfWidth = resamplerHalfWidth(cutoff);
+  const auto lookAhead = static_cast<std::size_t>(kernel->halfWidth());
   const float stepLeft = (targetLeft - m_gainLeft) / static_cast<float>(frames);
   const float stepRight = (targetRight - m_gainRight) / static_cast<float>(frames);
 
@@ -150,15 +157,31 @@ void Voice::renderAdd(float* left, float* right, unsigned frames) {
       finished.store(true, std::memory_order_release);
       break;
     }
-    if (m_readIndex + static_cast<std::size_t>(halfWidth) >= m_filled && !refill(halfWidth)) break;
+    if (m_readIndex + lookAhead >= m_filled && !refill(lookAhead)) break;
     if (m_endIndex >= 0 && static_cast<std::int64_t>(m_readIndex) >= m_endIndex) continue;
+    if (exact && m_frac == 0.0) {
+      // Unresampled: copy the whole run that is buffered, without per-frame checks.
+      std::size_t run = std::min<std::size_t>(frames - i, m_filled - lookAhead - m_readIndex);
+      if (m_endIndex >= 0) run = std::min<std::size_t>(run, static_cast<std::size_t>(m_endIndex) - m_readIndex);
+      const float* in = m_buffer.data() + m_readIndex * m_channels;
+      const unsigned right1 = m_channels == 2 ? 1 : 0;
+      for (std::size_t k = 0; k < run; ++k, ++i) {
+        const float gainLeft = m_gainLeft + stepLeft * static_cast<float>(i);
+        const float gainRight = m_gainRight + stepRight * static_cast<float>(i);
+        left[i] += in[k * m_channels] * gainLeft;
+        right[i] += in[k * m_channels + right1] * gainRight;
+      }
+      m_readIndex += run;
+      --i;
+      continue;
+    }
     float frame[2];
     if (exact && m_frac == 0.0) {
       const float* in = m_buffer.data() + m_readIndex * m_channels;
       frame[0] = in[0];
       frame[1] = m_channels == 2 ? in[1] : in[0];
     } else {
-      interpolateFrame(m_buffer.data(), m_readIndex, m_frac, m_channels, cutoff, halfWidth, frame);
+      kernel->interpolate(m_buffer.data(), m_readIndex, m_frac, m_channels, frame);
     }
     const float gainLeft = m_gainLeft + stepLeft * static_cast<float>(i);
     const float gainRight = m_gainRight + stepRight * static_cast<float>(i);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/mixer/AudioSource.h"
+#include "audio/mixer/private/Resampler.h"
 #include "audio/mixer/private/SourceCursor.h"
 
 namespace audio::mixer {
@@ -23,10 +24,12 @@ class Voice {
 
   std::atomic<float> volume = 1.0f;
   std::atomic<float> pan = 0.0f;
-  std::atomic<float> speed = 1.0f;
   std::atomic<bool> paused = false;
   std::atomic<bool> finished = false;
 
+  // Also picks the resampling kernel for the new step (made here, on the control thread, when new).
+  void setSpeed(float speed);
+  float speed() const { return m_speed.load(std::memory_order_relaxed); }
   void setLooping(bool looping);
   bool looping() const { return m_looping.load(std::memory_order_relaxed); }
   void setLoopPoint(std::int64_t frames);
@@ -40,7 +43,7 @@ class Voice {
  private:
   void restartAt(std::int64_t frame);
   // False on an underrun (realtime streams only).
-  bool refill(int halfWidth);
+  bool refill(std::size_t lookAhead);
   void applyLoopSettings();
 
   std::shared_ptr<AudioSource> m_source;
@@ -49,6 +52,8 @@ class Voice {
   unsigned m_channels = 2;
   std::uint32_t m_handle = 0;
 
+  std::atomic<float> m_speed = 1.0f;
+  std::atomic<const KernelBank*> m_kernel = nullptr;
   std::atomic<bool> m_looping = false;
   std::atomic<std::int64_t> m_loopStart = 0;
   std::atomic<std::uint32_t> m_loopSerial = 0;
