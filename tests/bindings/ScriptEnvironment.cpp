@@ -1,0 +1,60 @@
+#include "ScriptEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include "bindings/ValueClasses.h"
+#include "engine/Engine.h"
+
+namespace bindings::test {
+
+namespace {
+
+engine::ScriptApi g_api;
+
+class ScriptEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    engine::fillScriptApi(g_api);
+    engine::g_scriptApi = &g_api;
+    engine::hooks().tableGet = tableElementGet;
+    engine::hooks().tableSet = tableElementSet;
+    RGSSInitialize3(nullptr);
+    const engine::EngineGlobals& globals = engine::globals();
+    g_api.object_class = globals.object_class;
+    g_api.type_error = globals.type_error;
+    g_api.script_error = globals.script_error;
+    g_api.rect_class = globals.rect_class;
+    g_api.table_class = globals.table_class;
+    g_api.font_registry = globals.font_registry;
+    defineColor();
+    defineTone();
+    defineErrorClasses();
+    g_api.eval_string(R"(
+      def __quillon_probe
+        yield.to_s
+      rescue Exception => error
+        "#{error.class}: #{error.message}"
+      end
+    )");
+  }
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ScriptEnvironment);
+
+}  // namespace
+
+engine::ScriptApi& api() {
+  return g_api;
+}
+
+std::string run(const std::string& code) {
+  std::string wrapped = "__quillon_probe {\n" + code + "\n}";
+  int state = 0;
+  engine::Value result = g_api.eval_string_protect(wrapped.c_str(), &state);
+  if (state != 0) {
+    return "uncaught error";
+  }
+  return std::string(g_api.string_ptr(result), static_cast<std::size_t>(g_api.string_length(result)));
+}
+
+}  // namespace bindings::test
