@@ -1,0 +1,24 @@
+#pragma once
+
+// Image files: decoding (PNG, JPEG, BMP, GIF, TGA, WEBP and whatever else the image library reads) into
+// straight-alpha pixels, and writing PNG files.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "bitmap/core/PixelBuffer.h"
+
+namespace bitmap {
+
+// Null when the data is not an image we can read (or is too large); `error`, when given, says why.
+std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::string* error = nullptr);
+
+// 8-bit RGBA PNG of the pixels; empty on failure.
+std::vector<std::uint8_t> encodePng(ConstPixelView pixels);
+// Writes encodePng's bytes to `path` (UTF-8). False when encoding or writing fails.
+[[nodiscard]] bool savePng(ConstPixelView pixels, const std::string& path);
+
+}  // namespace bitmap

@@ -1,0 +1,176 @@
+#include "bitmap/core/PixelOps.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace bitmap {
+namespace {
+
+bool overlaps(ConstPixelView a, ConstPixelView b) {
+  if (a.empty() || b.empty()) return false;
+  const Pixel* aEnd = a.row(a.height - 1) + a.width;
+  const Pixel* bEnd = b.row(b.height - 1) + b.width;
+  return a.data < bEnd && b.data < aEnd;
+}
+
+// The common cases skip the divisions: an opaque source replaces, a transparent one keeps.
+inline Pixel compositeAt(Pixel destination, Pixel source, int opacity) {
+  const int sourceAlpha = alphaOf(source) * opacity / 255;
+  if (sourceAlpha == 255) return source;
+  if (sourceAlpha == 0) return destination;
+  return composite(destination, source, sourceAlpha);
+}
+
+// Columns [first, last) of the destination: the first one drawn and the bound, after the left-edge rule.
+struct Span {
+  long long first = 0;
+  long long last = 0;
+  long long sourceStart = 0;
+};
+
+Span span(long long start, long long end, long long sourceStart, long long sourceLength, long long length,
+          int limit) {
+  Span result;
+  result.sourceStart = sourceStart;
+  result.first = start;
+  if (start < 0) {
+    result.sourceStart -= sourceLength * start / length;
+    result.first = 0;
+  }
+  result.last = std::min<long long>(end, limit);
+  return result;
+}
+
+}  // namespace
+
+void blit(PixelView destination, Corners to, ConstPixelView source, Corners from, int opacity) {
+  opacity = std::clamp(opacity, 0, 255);
+  const long long dw = static_cast<long long>(to.x2) - to.x1;
+  const long long dh = static_cast<long long>(to.y2) - to.y1;
+  // An empty (or inverted) destination draws nothing, and the edge rule below would divide by its size.
+  if (dw <= 0 || dh <= 0 || opacity == 0 || destination.empty() || source.empty()) return;
+  const long long sw = static_cast<long long>(from.x2) - from.x1;
+  const long long sh = static_cast<long long>(from.y2) - from.y1;
+
+  std::optional<PixelBuffer> copy;
+  if (overlaps(destination, source)) {
+    // Reading pixels this same operation already wrote would smear them; draw from a snapshot.
+    copy = copyPixels(source);
+    if (!copy) return;
+    source = copy->view();
+  }
+
+  const Span columns = span(to.x1, to.x2, from.x1, sw, dw, destination.width);
+  const Span rows = span(to.y1, to.y2, from.y1, sh, dh, destination.height);
+  const bool unscaled = sw == dw;
+  for (long long y = rows.first; y < rows.last; ++y) {
+    const long long k = y - rows.first;
+    const long long sourceY = rows.sourceStart + k * sh / dh;
+    if (sourceY < 0 || sourceY >= source.height) continue;
+    const Pixel* in = source.row(static_cast<int>(sourceY));
+    Pixel* out = destination.row(static_cast<int>(y));
+    for (long long x = columns.first; x < columns.last; ++x) {
+      const long long j = x - columns.first;
+      const long long sourceX = columns.sourceStart + (unscaled ? j : j * sw / dw);
+      if (sourceX < 0 || sourceX >= source.width) continue;
+      out[x] = compositeAt(out[x], in[sourceX], opacity);
+    }
+  }
+}
+
+void blt(PixelView destination, int x, int y, ConstPixelView source, const PixelRect& sourceRect, int opacity) {
+  const Corners to{x, y, x + sourceRect.width, y + sourceRect.height};
+  const Corners from{sourceRect.x, sourceRect.y, sourceRect.x + sourceRect.width, sourceRect.y + sourceRect.height};
+  blit(destination, to, source, from, opacity);
+}
+
+void stretchBlt(PixelView destination, const PixelRect& destinationRect, ConstPixelView source,
+                const PixelRect& sourceRect, int opacity) {
+  const Corners to{destinationRect.x, destinationRect.y, destinationRect.x + destinationRect.width,
+                   destinationRect.y + destinationRect.height};
+  const Corners from{sourceRect.x, sourceRect.y, sourceRect.x + sourceRect.width, sourceRect.y + sourceRect.height};
+  blit(destination, to, source, from, opacity);
+}
+
+void tiledBlt(PixelView destination, const PixelRect& to, ConstPixelView source, const PixelRect& sourceRect) {
+  const PixelRect area = clip(to, destination.width, destination.height);
+  if (area.empty() || sourceRect.width <= 0 || sourceRect.height <= 0 || source.empty()) return;
+  std::optional<PixelBuffer> copy;
+  if (overlaps(destination, source)) {
+    copy = copyPixels(source);
+    if (!copy) return;
+    source = copy->view();
+  }
+  for (int k = 0; k < area.height; ++k) {
+    const int sourceY = sourceRect.y + k % sourceRect.height;
+    if (sourceY < 0 || sourceY >= source.height) continue;
+    const Pixel* in = source.row(sourceY);
+    Pixel* out = destination.row(area.y + k) + area.x;
+    for (int j = 0; j < area.width; ++j) {
+      const int sourceX = sourceRect.x + j % sourceRect.width;
+      if (sourceX < 0 || sourceX >= source.width) continue;
+      out[j] = compositeAt(out[j], in[sourceX], 255);
+    }
+  }
+}
+
+namespace {
+
+// The extent a fill counts from its corner: the given size, no less than 0 and no further than the far edge.
+long long fillExtent(int origin, int size, int limit) {
+  return std::min<long long>(std::max(size, 0), static_cast<long long>(limit) - origin);
+}
+
+}  // namespace
+
+void fillRect(PixelView destination, const PixelRect& rect, Pixel colour) {
+  const long long w = fillExtent(rect.x, rect.width, destination.width);
+  const long long h = fillExtent(rect.y, rect.height, destination.height);
+  const PixelRect area =
+      clip({rect.x, rect.y, static_cast<int>(std::max(w, 0LL)), static_cast<int>(std::max(h, 0LL))},
+           destination.width, destination.height);
+  for (int y = area.y; y < area.y + area.height; ++y) {
+    std::fill_n(destination.row(y) + area.x, area.width, colour);
+  }
+}
+
+void clearRect(PixelView destination, const PixelRect& rect) { fillRect(destination, rect, 0); }
+
+void clear(PixelView destination) { fillRect(destination, {0, 0, destination.width, destination.height}, 0); }
+
+void gradientFillRect(PixelView destination, const PixelRect& rect, Pixel first, Pixel last, bool vertical) {
+  const long long w = fillExtent(rect.x, rect.width, destination.width);
+  const long long h = fillExtent(rect.y, rect.height, destination.height);
+  if (w <= 0 || h <= 0) return;
+  const long long steps = vertical ? h : w;
+  const auto step = [&](long long i) {
+    const auto channel = [&](int shift) {
+      const long long a = (first >> shift) & 0xFF;
+      const long long b = (last >> shift) & 0xFF;
+      return static_cast<Pixel>((i * b + (steps - i) * a) / steps) << shift;
+    };
+    return channel(24) | channel(16) | channel(8) | channel(0);
+  };
+  const PixelRect area =
+      clip({rect.x, rect.y, static_cast<int>(w), static_cast<int>(h)}, destination.width, destination.height);
+  for (int y = area.y; y < area.y + area.height; ++y) {
+    Pixel* out = destination.row(y);
+    if (vertical) {
+      std::fill_n(out + area.x, area.width, step(y - static_cast<long long>(rect.y)));
+    } else {
+      for (int x = area.x; x < area.x + area.width; ++x) out[x] = step(x - static_cast<long long>(rect.x));
+    }
+  }
+}
+
+Pixel getPixel(ConstPixelView source, int x, int y) {
+  if (source.empty()) return 0;
+  return source.at(std::clamp(x, 0, source.width - 1), std::clamp(y, 0, source.height - 1));
+}
+
+void setPixel(PixelView destination, int x, int y, Pixel colour) {
+  if (destination.empty()) return;
+  destination.at(std::clamp(x, 0, destination.width - 1), std::clamp(y, 0, destination.height - 1)) = colour;
+}
+
+}  // namespace bitmap
