@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 
 #include "platform/gfx/Context.h"
 #include "platform/gfx/Texture.h"
@@ -112,6 +114,7 @@ struct Device::Impl {
   GLuint indexBuffer = 0;
   std::size_t quadCapacity = 0;
   std::unique_ptr<detail::ShaderProgram> fixedFunction;
+  std::map<std::string, std::shared_ptr<detail::ShaderProgram>> programs;
   bool mirrorOnceAvailable = false;
   std::uint64_t drawCalls = 0;
 
@@ -173,6 +176,7 @@ Device::~Device() {
   if (g_device == this) g_device = nullptr;
   Impl& impl = *m_impl;
   impl.fixedFunction.reset();
+  impl.programs.clear();
   glDeleteFramebuffers(1, &impl.framebuffer);
   for (const DepthBuffer& depth : impl.depthBuffers) glDeleteRenderbuffers(1, &depth.renderbuffer);
   glDeleteSamplers(kSamplerCount, impl.samplers.data());
@@ -481,6 +485,21 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
 void Device::setProgram(const detail::ShaderProgram* program) { m_impl->state.program = program; }
 
 const detail::ShaderProgram* Device::program() const { return m_impl->state.program; }
+
+std::shared_ptr<detail::ShaderProgram> Device::cachedProgram(const std::string& key) const {
+  auto found = m_impl->programs.find(key);
+  return found != m_impl->programs.end() ? found->second : nullptr;
+}
+
+void Device::cacheProgram(const std::string& key, std::shared_ptr<detail::ShaderProgram> program) {
+  m_impl->programs[key] = std::move(program);
+}
+
+void Device::bindProgramForUniforms(const detail::ShaderProgram* program) {
+  if (program == nullptr || program == m_impl->usedProgram) return;
+  glUseProgram(program->program);
+  m_impl->usedProgram = program;
+}
 
 bool Device::present() { return m_context.swapBuffers(); }
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/Types.h"
@@ -77,6 +78,11 @@ class Device {
   // The program that replaces fixed-function colouring, or null; set by effect passes.
   void setProgram(const detail::ShaderProgram* program);
   const detail::ShaderProgram* program() const;
+  // Effects share linked programs by key (their GLSL) for the life of the device, and bind one to set its
+  // uniforms.
+  std::shared_ptr<detail::ShaderProgram> cachedProgram(const std::string& key) const;
+  void cacheProgram(const std::string& key, std::shared_ptr<detail::ShaderProgram> program);
+  void bindProgramForUniforms(const detail::ShaderProgram* program);
 
   // Shows the back buffer. False when the context was lost.
   [[nodiscard]] bool present();
