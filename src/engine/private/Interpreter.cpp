@@ -6,6 +6,7 @@
 
 extern const char kCompatScript[];
 extern const char kRpgScript[];
+extern const char kWin32ApiScript[];
 
 namespace engine {
 
@@ -69,6 +70,7 @@ void startInterpreter() {
 
   defineEngineClasses();
   runBuiltinScript(kCompatScript, "compat");
+  runBuiltinScript(kWin32ApiScript, "Win32API");
   runBuiltinScript(kRpgScript, "RPG");
 }
 
