@@ -2,55 +2,200 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/Engine.h"
-#include "engine/IniFile.h"
+#include "host/BlankRenderer.h"
+#include "host/EngineLibrary.h"
+#include "host/Installers.h"
+#include "host/LaunchConfig.h"
+#include "host/StartupMessages.h"
+#include "host/Teardown.h"
+#include "host/VornModule.h"
+#include "host/WindowProcedure.h"
+#include "host/private/Session.h"
+#include "platform/window/GameWindow.h"
+#include "platform/window/MessageBox.h"
+#include "platform/window/Screen.h"
 
 namespace host {
 
-int runPlayer(int argc, char** argv) {
-  std::string gamePath = ".";
-  std::string words;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--game" && i + 1 < argc) {
-      gamePath = argv[++i];
-    } else {
-      words += (words.empty() ? "" : " ") + arg;
+namespace {
+
+// What a failed start has to undo, in the original's order: the library, the window, the window class.
+struct StartedPieces {
+  EngineLibrary library;
+  std::unique_ptr<windowing::GameWindow> window;
+  bool video = false;
+
+  void release() {
+    library.close();
+    session().window = nullptr;
+    window.reset();
+    if (video) {
+      windowing::stopVideo();
+      video = false;
     }
   }
-  std::error_code error;
-  std::filesystem::path game = std::filesystem::absolute(gamePath, error);
-  std::filesystem::path executable = std::filesystem::is_directory(game, error) ? game / "Game.exe" : game;
-  if (chdir(executable.parent_path().c_str()) != 0) {
-    std::perror(executable.parent_path().c_str());
+};
+
+void startupError(const LaunchConfig& config, const windowing::GameWindow* owner, std::string_view format,
+                  std::string_view value = {}) {
+  windowing::showErrorBox(config.titleValue, formatStartupMessage(format, value), owner);
+}
+
+void engineMessageBox(const char* caption, const char* text) {
+  windowing::showErrorBox(caption, text, session().window);
+}
+
+// Step 3: window, console and library. False after an error box; `pieces` then holds what to undo.
+bool createWindowAndLoadLibrary(LaunchConfig& config, StartedPieces& pieces) {
+  std::string reason;
+  if (!windowing::startVideo(&reason)) {
+    std::fprintf(stderr, "[host] video: %s\n", reason.c_str());
+    startupError(config, nullptr, kRegisterClassFailed, config.windowClassName);
+    return false;
+  }
+  pieces.video = true;
+  pieces.window = windowing::GameWindow::create(config.titleValue, config.screenWidth, config.screenHeight, &reason);
+  if (pieces.window == nullptr) {
+    std::fprintf(stderr, "[host] window: %s\n", reason.c_str());
+    startupError(config, nullptr, kCreateWindowFailed, config.titleValue);
+    return false;
+  }
+  windowing::GameWindow& window = *pieces.window;
+  session().window = &window;
+  config.window = &window;
+  engine::setMessageBox(engineMessageBox);
+  window.placeCentred();
+  if (config.consoleRequested()) {
+    startConsoleReader(config.consoleInput, STDIN_FILENO);
+  }
+  window.show();
+  std::string detail;
+  switch (pieces.library.load(config.libraryValue, &detail)) {
+    case LibraryFailure::None:
+      break;
+    case LibraryFailure::LoadFailed:
+      std::fprintf(stderr, "[host] engine library: %s\n", detail.c_str());
+      startupError(config, &window, kLoadLibraryFailed, config.libraryValue);
+      return false;
+    case LibraryFailure::WrongAbi:
+      std::fprintf(stderr, "[host] engine library: %s\n", detail.c_str());
+      startupError(config, &window, kWrongLibrary);
+      return false;
+  }
+  config.engineLibrary = pieces.library.handle();
+  return true;
+}
+
+// Step 7: the exports and the interpreter. False after an error box.
+bool startInterpreter(LaunchConfig& config, StartedPieces& pieces) {
+  std::string missing;
+  if (!pieces.library.resolve(&config.entryPoints, &missing)) {
+    startupError(config, pieces.window.get(), kExportMissing, missing);
+    return false;
+  }
+  const EngineEntryPoints& engine = config.entryPoints;
+  char runtime[1024] = {};
+  if (engine.setupRtp(config.configPath.c_str(), runtime, sizeof(runtime)) == 0) {
+    runtime[sizeof(runtime) - 1] = '\0';
+    startupError(config, pieces.window.get(), kRuntimeMissing, runtime);
+    return false;
+  }
+  engine.initialize3(pieces.library.handle());
+  if (engine.exInitialize != nullptr && engine.exInitialize(pieces.window.get()) == 0) {
+    startupError(config, pieces.window.get(), kExInitializeFailed, "RGSSExInitialize");
+    return false;
+  }
+  engine.setupFonts();
+  engine.eval(config.testMode() ? "$TEST = true" : "$TEST = false");
+  engine.eval(config.battleTest() ? "$BTEST = true" : "$BTEST = false");
+  if (config.testMode()) {
+    config.archivePath.reset();
+  }
+  engine.eval("$VORN = true");
+  return true;
+}
+
+}  // namespace
+
+int runPlayer(int argc, char** argv) {
+  Invocation invocation = parseInvocation(argc, argv);
+  std::string executable = executablePathFor(invocation.gamePath);
+
+  // Step 1. Never freed: the console reader may still be appending while the process exits.
+  g_launchConfig = std::make_unique<LaunchConfig>(executable, invocation.commandLine).release();
+  LaunchConfig& config = *g_launchConfig;
+  if (::chdir(config.executableFolder.c_str()) != 0) {
+    std::fprintf(stderr, "quillon: cannot enter the game folder %s: %s\n", config.executableFolder.c_str(),
+                 std::strerror(errno));
     return 1;
   }
-  std::string exe = executable.string();
-  std::string ini = exe.substr(0, exe.size() - 3) + "ini";
-  engine::IniFile config = engine::IniFile::load(ini);
 
-  char rtp[1024] = {};
-  if (RGSSSetupRTP(ini.c_str(), rtp, sizeof(rtp)) == 0) {
-    std::fprintf(stderr, "RTP %s not found\n", rtp);
+  // Step 2.
+  windowing::g_screenWidth = windowing::g_windowWidth = config.screenWidth;
+  windowing::g_screenHeight = windowing::g_windowHeight = config.screenHeight;
+  windowing::g_titleCopy = config.titleValue;
+
+  // Step 3.
+  StartedPieces pieces;
+  if (!createWindowAndLoadLibrary(config, pieces)) {
+    pieces.release();
     return 0;
   }
-  RGSSInitialize3(nullptr);
-  RGSSSetupFonts();
-  bool battleTest = words.find("btest") != std::string::npos;
-  bool test = battleTest || words.find("test") != std::string::npos;
-  RGSSEval(test ? "$TEST = true" : "$TEST = false");
-  RGSSEval(battleTest ? "$BTEST = true" : "$BTEST = false");
-  RGSSEval("$VORN = true");
-  std::string archive = config.value("Game", "Rgssad", "Game.rgss3a");
-  if (test || !std::filesystem::exists(archive, error)) {
-    archive.clear();
+  WindowProcedure procedure({teardown, [] { windowing::showAboutBox(session().window); },
+                             [] {
+                               if (session().window != nullptr) {
+                                 session().window->requestClose();
+                               }
+                             }});
+  session().procedure = &procedure;
+
+  // Steps 4 and 5. The script interface lives as long as the process: script objects reach it until exit.
+  installTableAccessors();
+  static engine::ScriptApi api;
+  engine::fillScriptApi(api);
+  api.launch_config = &config;
+  api.library_base = pieces.library.base();
+  engine::g_scriptApi = &api;
+  installFirstHooks();
+
+  // Step 6.
+  session().fonts.addFolder("Fonts");
+
+  // Step 7.
+  if (!startInterpreter(config, pieces)) {
+    teardown();
+    pieces.release();
+    session().procedure = nullptr;
+    return 0;
   }
-  std::string scripts = config.value("Game", "Scripts", "Data\\Scripts.rvdata2");
-  RGSSGameMain(nullptr, scripts.c_str(), archive.c_str());
+
+  // Step 8.
+  installClassHooks();
+
+  // Step 11 (the audio steps 9 and 10 come with the audio module). The renderer takes this place once it
+  // exists; meanwhile the window stays black.
+  publishRenderer(std::make_unique<BlankRenderer>(*pieces.window));
+
+  // Step 12. A replacement engine library brings its own interpreter, which our script interface does not
+  // reach, so only the built-in engine gets the player's script functions.
+  if (pieces.library.builtIn()) {
+    defineConsoleInput();
+  }
+
+  // Step 13.
+  config.entryPoints.gameMain(pieces.window.get(), config.scriptsValue.c_str(),
+                              config.archivePath ? config.archivePath->c_str() : "");
+  // The renderer is released while its window still exists; then the library, the window and the class go.
+  teardown();
+  pieces.release();
+  session().procedure = nullptr;
   return engine::exitStatus();
 }
 

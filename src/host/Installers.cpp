@@ -1,0 +1,110 @@
+#include "host/Installers.h"
+
+#include "engine/Engine.h"
+#include "host/LaunchConfig.h"
+#include "host/MessagePump.h"
+#include "host/RendererControl.h"
+#include "host/WindowProcedure.h"
+#include "host/private/BindingsLink.h"
+#include "host/private/Session.h"
+#include "platform/window/GameWindow.h"
+
+namespace host {
+
+namespace {
+
+void defineColorHook() {
+  engine::g_scriptApi->object_class = engine::globals().object_class;
+  defineColorClass();
+}
+
+void defineToneHook() {
+  defineToneClass();
+}
+
+void installWindowProcHook(void*) {
+  if (session().procedure != nullptr) {
+    session().procedure->install();
+  }
+  if (session().window != nullptr) {
+    session().window->bringToForeground();
+  }
+}
+
+bool foregroundHook() {
+  if (session().window != nullptr) {
+    session().window->bringToForeground();
+  }
+  return true;
+}
+
+void loadAcceleratorsHook() {
+  if (g_launchConfig != nullptr) {
+    g_launchConfig->accelerators = kAcceleratorTable;
+  }
+}
+
+// The engine's routine at this site is replaced by one that does nothing.
+void idleHook() {}
+
+// No registry here: the engine only opens its key, and the handle was always discarded.
+long registryOpenHook(const char*) {
+  return 0;
+}
+
+// The Font initialiser: no Font class of ours yet, but the engine classes the bindings raise and build on
+// are stored, and the error classes defined, at this moment.
+void defineFontHook() {
+  engine::ScriptApi& api = *engine::g_scriptApi;
+  const engine::EngineGlobals& globals = engine::globals();
+  api.type_error = globals.type_error;
+  api.script_error = globals.script_error;
+  api.rect_class = globals.rect_class;
+  api.table_class = globals.table_class;
+  api.font_registry = globals.font_registry;
+  defineErrorClasses();
+}
+
+}  // namespace
+
+void patchedPumpStep() {
+  Session& state = session();
+  if (currentRenderer() == nullptr || state.window == nullptr || state.procedure == nullptr) {
+    return;
+  }
+  std::span<const Accelerator> accelerators;
+  if (g_launchConfig != nullptr) {
+    accelerators = g_launchConfig->accelerators;
+  }
+  if (pumpStep(*state.window, *state.procedure, accelerators) && engine::g_scriptApi != nullptr) {
+    engine::g_scriptApi->process_exit(0);
+  }
+}
+
+void installTableAccessors() {
+  engine::hooks().tableGet = tableElementReader();
+  engine::hooks().tableSet = tableElementWriter();
+}
+
+void installFirstHooks() {
+  engine::EngineHooks& hooks = engine::hooks();
+  // Audio has no definer yet; the slot stays empty until the audio module provides one.
+  hooks.defineColor = defineColorHook;
+  hooks.defineTone = defineToneHook;
+  hooks.installWindowProc = installWindowProcHook;
+  hooks.foreground = foregroundHook;
+  // The system menu gets no item: there is no system menu here, and F1 opens the About box instead.
+  hooks.extendSystemMenu = nullptr;
+  hooks.loadAccelerators = loadAcceleratorsHook;
+  hooks.idle = idleHook;
+  hooks.pumpStep = patchedPumpStep;
+  hooks.registryOpen = registryOpenHook;
+}
+
+void installClassHooks() {
+  // Graphics, Bitmap, Viewport, Sprite, Tilemap, Plane, Window and Input are defined by their own modules
+  // once they exist; their slots stay empty until then.
+  engine::hooks().defineFont = defineFontHook;
+}
+
+}  // namespace host

@@ -1,0 +1,21 @@
+#pragma once
+
+// The player's side of the engine's hook slots, filled at the moments the original player patched the
+// engine library: the table accessors right after loading, the first group once the script interface is
+// built, the class initialisers once the interpreter runs.
+
+namespace host {
+
+// Table element reader and writer.
+void installTableAccessors();
+// Audio, Color, Tone; window procedure and foreground; system menu; accelerators; the do-nothing routine;
+// the message pumps; registry open.
+void installFirstHooks();
+// The nine class initialisers.
+void installClassHooks();
+
+// What the engine's message pumps run: one pump step while a renderer exists, and the end of the process
+// (exit status 0) once that step finds the renderer released.
+void patchedPumpStep();
+
+}  // namespace host

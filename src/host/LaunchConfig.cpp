@@ -1,0 +1,127 @@
+#include "host/LaunchConfig.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/IniFile.h"
+#include "engine/Utf.h"
+
+namespace host {
+
+LaunchConfig* g_launchConfig = nullptr;
+
+Invocation parseInvocation(int argc, const char* const* argv) {
+  Invocation invocation;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (argument == "--game" && i + 1 < argc) {
+      invocation.gamePath = argv[++i];
+      continue;
+    }
+    if (!invocation.commandLine.empty()) {
+      invocation.commandLine += ' ';
+    }
+    invocation.commandLine += argument;
+  }
+  return invocation;
+}
+
+std::string executablePathFor(const std::string& gamePath) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(gamePath.empty() ? "." : gamePath, error);
+  if (error) {
+    path = gamePath;
+  }
+  if (std::filesystem::is_directory(path, error)) {
+    path /= "Game.exe";
+  }
+  return path.lexically_normal().string();
+}
+
+std::string cutToUtf16Units(std::string_view text, std::size_t units) {
+  std::u16string wide = engine::utf8ToUtf16(text);
+  if (wide.size() > units) {
+    wide.resize(units);
+    // Half a surrogate pair is no character: drop it rather than turn it into U+FFFD.
+    if (!wide.empty() && wide.back() >= 0xD800 && wide.back() <= 0xDBFF) {
+      wide.pop_back();
+    }
+  }
+  return engine::utf16ToUtf8(wide);
+}
+
+std::string configPathFor(std::string_view executablePath) {
+  std::size_t end = executablePath.size();
+  for (int unit = 0; unit < 3 && end > 0;) {
+    // Step back over one character: its continuation bytes, then its lead byte.
+    std::size_t start = end - 1;
+    int continuations = 0;
+    while (start > 0 && continuations < 3 && (static_cast<unsigned char>(executablePath[start]) & 0xC0) == 0x80) {
+      --start;
+      ++continuations;
+    }
+    auto lead = static_cast<unsigned char>(executablePath[start]);
+    int expected = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (continuations == 0 || expected != continuations) {
+      start = end - 1;  // not a well-formed character: one byte, one unit
+    }
+    unit += (expected == 3 && continuations == 3) ? 2 : 1;
+    end = start;
+  }
+  return std::string(executablePath.substr(0, end)) + "ini";
+}
+
+namespace {
+
+std::string folderOf(const std::string& path) {
+  // Scanned back to the second character, as the original did: a path's leading separator stays.
+  for (std::size_t i = path.size(); i-- > 1;) {
+    if (path[i] == '/' || path[i] == '\\') {
+      return path.substr(0, i);
+    }
+  }
+  return path;
+}
+
+int screenSide(const engine::IniFile& ini, const char* key, int fallback) {
+  int value = ini.intValue("Game", key, fallback);
+  if (value < 1 || value > kMaxScreenSide) {
+    std::fprintf(stderr, "[host] %s=%d is outside 1..%d; using %d\n", key, value, kMaxScreenSide, fallback);
+    return fallback;
+  }
+  return value;
+}
+
+}  // namespace
+
+LaunchConfig::LaunchConfig(const std::string& executablePath, std::string commandLineText)
+    : commandLine(std::move(commandLineText)) {
+  executableFolder = folderOf(executablePath);
+  configPath = configPathFor(executablePath);
+  engine::IniFile ini = engine::IniFile::load(configPath);
+  auto read = [&](const char* key, const std::string& fallback) {
+    return cutToUtf16Units(ini.exists() ? ini.value("Game", key, fallback) : fallback, kProfileValueUnits);
+  };
+  archiveValue = read("Rgssad", defaultArchive);
+  libraryValue = read("Library", defaultLibrary);
+  titleValue = read("Title", defaultTitle);
+  scriptsValue = read("Scripts", defaultScripts);
+  consoleValue = read("ShowConsole", defaultConsole);
+  if (ini.exists()) {
+    screenWidth = screenSide(ini, "ScreenWidth", screenWidth);
+    screenHeight = screenSide(ini, "ScreenHeight", screenHeight);
+  }
+  showConsole = !consoleValue.empty() && consoleValue.front() == '1';
+
+  std::error_code error;
+  std::filesystem::path archive = archiveValue;
+  if (archive.is_relative()) {
+    archive = std::filesystem::path(executableFolder) / archive;
+  }
+  if (!archiveValue.empty() && !testMode() && std::filesystem::is_regular_file(archive, error)) {
+    archivePath = archiveValue;
+  }
+}
+
+}  // namespace host

@@ -1,0 +1,19 @@
+#include "host/MessagePump.h"
+
+#include "host/RendererControl.h"
+#include "host/WindowProcedure.h"
+#include "platform/window/GameWindow.h"
+
+namespace host {
+
+bool pumpStep(windowing::GameWindow& window, WindowProcedure& procedure, std::span<const Accelerator> accelerators) {
+  RendererControl* renderer = currentRenderer();
+  windowing::Message message;
+  if (window.pollMessage(&message) && message.id != windowing::kWmQuit) {
+    std::optional<windowing::Message> command = translateAccelerator(message, accelerators);
+    procedure.dispatch(command ? *command : message);
+  }
+  return renderer != nullptr && renderer->released();
+}
+
+}  // namespace host

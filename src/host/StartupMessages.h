@@ -1,0 +1,23 @@
+#pragma once
+
+// The start-up error messages: a modal error box captioned with the game title, after which the player ends
+// with status 0.
+
+#include <string>
+#include <string_view>
+
+namespace host {
+
+inline constexpr const char* kRegisterClassFailed = "注册窗口类失败 %s。";
+inline constexpr const char* kCreateWindowFailed = "创建窗口失败 %s。";
+inline constexpr const char* kLoadLibraryFailed = "加载RGSS核心库失败 %s。";
+inline constexpr const char* kWrongLibrary = "错误的DLL文件。";
+inline constexpr const char* kExportMissing = "获取RGSS核心库导出函数失败 %s。";
+inline constexpr const char* kRuntimeMissing = "没有发现 RGSS-RTP %s。";
+inline constexpr const char* kExInitializeFailed = "RGSS扩展库初始化失败 %s。";
+
+// The message with its one "%s" (if any) replaced by `value`, cut to the 1023 UTF-16 units the original's
+// buffer held.
+std::string formatStartupMessage(std::string_view format, std::string_view value = {});
+
+}  // namespace host

@@ -1,0 +1,25 @@
+#pragma once
+
+// Modal message boxes and the About box, as SDL message boxes. Without a display (headless runs, tests) they
+// print their caption and text to standard error instead, so every message still reaches someone.
+
+#include <string>
+
+namespace windowing {
+
+class GameWindow;
+
+// True when message boxes can be put on a screen: a real video driver and a display to talk to.
+bool hasDisplay();
+
+// An error box owned by `owner` (may be null).
+void showErrorBox(const std::string& caption, const std::string& text, const GameWindow* owner);
+
+// The About box: its caption, the version line and a second line, one button "确定".
+void showAboutBox(const GameWindow* owner);
+
+// What the About box says, for logs and tests.
+inline constexpr const char* kAboutCaption = "About Quillon";
+inline constexpr const char* kAboutText = "Quillon Version 1.4.1\nA player for role-playing games written in Ruby.";
+
+}  // namespace windowing
