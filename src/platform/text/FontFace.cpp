@@ -115,6 +115,7 @@ struct FontFace::Impl {
   FaceRequest request;
   std::string family;
   std::string file;
+  int index = 0;
   SizedFace primary;
   std::vector<SizedFace> fallbacks;
   std::unordered_map<char32_t, int> fallbackByCodePoint;  // index into fallbacks, -1: none
@@ -128,8 +129,15 @@ struct FontFace::Impl {
   bool openSized(const detail::FaceMatch& match, SizedFace& sized) {
     sized.face = library->face(match.file, match.index);
     if (!sized.face) return false;
-    sized.embolden = match.embolden;
-    sized.oblique = match.oblique;
+    // As the Windows mapper does: a bold request on a face lighter than semibold is emboldened, an italic
+    // request on an upright face is slanted.
+    int weight = (sized.face->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+    if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(sized.face, FT_SFNT_OS2));
+        os2 && os2->version != 0xFFFF && os2->usWeightClass > 0) {
+      weight = os2->usWeightClass;
+    }
+    sized.embolden = request.bold && weight < 600;
+    sized.oblique = request.italic && !(sized.face->style_flags & FT_STYLE_FLAG_ITALIC);
     if (!sizeFace(sized, request.size)) {
       if (sized.size) FT_Done_Size(sized.size);
       sized.size = nullptr;
@@ -175,6 +183,7 @@ std::unique_ptr<FontFace> FontFace::open(const FaceRequest& request) {
   if (!match || !impl->openSized(*match, impl->primary)) return nullptr;
   impl->family = match->family;
   impl->file = match->file;
+  impl->index = match->index;
   return std::unique_ptr<FontFace>(new FontFace(std::move(impl)));
 }
 
@@ -185,6 +194,7 @@ int FontFace::ascent() const { return m_impl->primary.ascent; }
 int FontFace::height() const { return m_impl->primary.height; }
 const std::string& FontFace::familyName() const { return m_impl->family; }
 const std::string& FontFace::fileName() const { return m_impl->file; }
+int FontFace::faceIndex() const { return m_impl->index; }
 
 bool FontFace::hasGlyph(char32_t codePoint) const {
   return FT_Get_Char_Index(m_impl->primary.face, codePoint) != 0;

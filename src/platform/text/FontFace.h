@@ -53,6 +53,7 @@ class FontFace {
   // The family and file that the request resolved to (for logs and tests).
   const std::string& familyName() const;
   const std::string& fileName() const;
+  int faceIndex() const;
   bool hasGlyph(char32_t codePoint) const;  // in the primary face, without fallback
 
   // Metrics (and, when `withBits`, the bitmap) of a character, drawn scaled horizontally by `scaleX`

@@ -136,6 +136,8 @@ std::optional<FaceMatch> FontLibrary::bestMatch(FcPattern* pattern, bool bold, b
   FcPattern* font = FcFontMatch(m_config, pattern, &result);
   FcPatternDestroy(pattern);
   if (!font) return std::nullopt;
+  // The weight and slant of the result echo the request, so whether a style must be synthesised is read from
+  // the face itself once it is open.
 
   std::optional<FaceMatch> match;
   FcChar8* file = nullptr;
@@ -152,12 +154,6 @@ std::optional<FaceMatch> FontLibrary::bestMatch(FcPattern* pattern, bool bold, b
       if (FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch) {
         match->family = reinterpret_cast<const char*>(family);
       }
-      int weight = FC_WEIGHT_REGULAR;
-      int slant = FC_SLANT_ROMAN;
-      FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
-      FcPatternGetInteger(font, FC_SLANT, 0, &slant);
-      match->embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
-      match->oblique = italic && slant == FC_SLANT_ROMAN;
     }
   }
   FcPatternDestroy(font);

@@ -21,8 +21,6 @@ struct FaceMatch {
   std::string file;
   int index = 0;
   std::string family;
-  bool embolden = false;  // bold was asked for and the face has no bold weight
-  bool oblique = false;  // italic was asked for and the face is upright
 };
 
 class FontLibrary {

@@ -1,0 +1,93 @@
+#include "platform/text/FontSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kLiberationSans = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+
+struct ExistsCase {
+  const char* name;
+  bool exists;
+};
+
+class FontExistsTest : public testing::TestWithParam<ExistsCase> {};
+
+TEST_P(FontExistsTest, MatchesInstalledFamiliesAndAliases) {
+  EXPECT_EQ(text::fontExists(GetParam().name), GetParam().exists) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, FontExistsTest,
+    testing::Values(
+        // Installed families, by any of their names and in any case.
+        ExistsCase{"WenQuanYi Zen Hei", true}, ExistsCase{"文泉驿正黑", true}, ExistsCase{"文泉驛正黑", true},
+        ExistsCase{"liberation sans", true}, ExistsCase{"AR PL UMing CN", true},
+        // The Windows default names, through the alias table.
+        ExistsCase{"黑体", true}, ExistsCase{"SimHei", true}, ExistsCase{"宋体", true}, ExistsCase{"SimSun", true},
+        ExistsCase{"Arial", true},
+        // A match that fontconfig would substitute proves nothing: these do not exist.
+        ExistsCase{"No Such Family Anywhere", false}, ExistsCase{"Liberation", false}, ExistsCase{"", false},
+        ExistsCase{"黑", false}));
+
+// A copy of Liberation Sans whose family is renamed, so that only adding the file can make the name known.
+std::string renamedFontCopy(const std::string& folder) {
+  std::ifstream in(kLiberationSans, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  const std::string from = "Liberation Sans";
+  const std::string to = "Quillon Testing";  // same length: the name table's offsets stay valid
+  std::string fromWide, toWide;
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    fromWide += '\0', fromWide += from[i];
+    toWide += '\0', toWide += to[i];
+  }
+  for (const auto& [a, b] : {std::pair{from, to}, std::pair{fromWide, toWide}}) {
+    for (auto at = bytes.find(a); at != std::string::npos; at = bytes.find(a, at + b.size())) {
+      bytes.replace(at, a.size(), b);
+    }
+  }
+  const std::string path = folder + "/QuillonTesting.ttf";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+TEST(PrivateFonts, AddedFileIsFoundUntilRemoved) {
+  if (!std::filesystem::exists(kLiberationSans)) GTEST_SKIP() << "fonts-liberation2 is not installed";
+  const auto folder = std::filesystem::temp_directory_path() / "quillon-text-test";
+  std::filesystem::create_directories(folder);
+  const std::string path = renamedFontCopy(folder.string());
+
+  EXPECT_FALSE(text::fontExists("Quillon Testing"));
+  ASSERT_TRUE(text::addPrivateFontFile(path));
+  EXPECT_TRUE(text::fontExists("Quillon Testing"));
+  text::removePrivateFontFiles();
+  EXPECT_FALSE(text::fontExists("Quillon Testing"));
+  EXPECT_TRUE(text::fontExists("Arial")) << "system fonts stay after the private ones go";
+  std::filesystem::remove_all(folder);
+}
+
+TEST(PrivateFonts, FilesThatAreNotFontsAreRefused) {
+  const auto folder = std::filesystem::temp_directory_path() / "quillon-text-garbage";
+  std::filesystem::create_directories(folder);
+  const std::string garbage = (folder / "Broken.ttf").string();
+  std::ofstream(garbage, std::ios::binary) << "this is not a font file at all";
+  EXPECT_FALSE(text::addPrivateFontFile(garbage));
+  EXPECT_FALSE(text::addPrivateFontFile((folder / "Missing.ttf").string()));
+  std::filesystem::remove_all(folder);
+}
+
+TEST(FontSystem, StartsAgainAfterShutdown) {
+  ASSERT_TRUE(text::fontExists("Arial"));
+  text::shutdownFontSystem();
+  EXPECT_TRUE(text::fontExists("Arial"));
+  EXPECT_FALSE(text::fontExists("No Such Family Anywhere"));
+}
+
+}  // namespace
