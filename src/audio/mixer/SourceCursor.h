@@ -1,8 +1,9 @@
 #pragma once
 
-// The audio thread's view of a source: frames in play order (loops already unrolled), each with the source
-// position it came from. Every call is made by the audio thread and returns without waiting, except that an
-// offline stream cursor waits for its decoder so offline renders are deterministic.
+// The audio thread's view of a source, and what a new kind of source implements: frames in play order (loops
+// already unrolled), each with the source position it came from. Every call is made by the audio thread and
+// returns without waiting (no locks, no I/O), except that an offline stream cursor waits for its decoder so
+// offline renders are deterministic.
 
 #include <cstddef>
 #include <cstdint>

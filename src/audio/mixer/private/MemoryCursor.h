@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "audio/mixer/private/SourceCursor.h"
+#include "audio/mixer/SourceCursor.h"
 
 namespace audio::mixer {
 

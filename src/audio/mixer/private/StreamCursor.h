@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/mixer/SoundData.h"
-#include "audio/mixer/private/SourceCursor.h"
+#include "audio/mixer/SourceCursor.h"
 
 namespace audio::mixer {
 

@@ -11,7 +11,7 @@
 
 #include "audio/mixer/AudioSource.h"
 #include "audio/mixer/private/Resampler.h"
-#include "audio/mixer/private/SourceCursor.h"
+#include "audio/mixer/SourceCursor.h"
 
 namespace audio::mixer {
 
