@@ -349,5 +349,18 @@ TEST(MixerDevice, OpensTheDummyDriverAndPlaysInRealTime) {
   EXPECT_FALSE(engine.isValidVoiceHandle(voice));
 }
 
+TEST(MixerDevice, FallsBackToTheDummyDriverWhenNoDeviceOpens) {
+  const char* previous = std::getenv("SDL_AUDIODRIVER");
+  const std::string saved = previous ? previous : "";
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  {
+    Mixer mixer(Mixer::Output::Device);
+    EXPECT_EQ(mixer.driverName(), "dummy");
+    EXPECT_FALSE(mixer.offline());
+  }
+  if (previous) setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+  else unsetenv("SDL_AUDIODRIVER");
+}
+
 }  // namespace
 }  // namespace audio::mixer

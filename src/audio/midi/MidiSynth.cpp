@@ -101,8 +101,13 @@ void MidiSynth::render(float* out, std::size_t frames) {
 }
 
 void MidiSynth::reset() {
-  fluid_synth_all_sounds_off(m_state->synth, -1);
+  // In this order: a system reset issued after the sounds-off lets the killed voices sound on.
   fluid_synth_system_reset(m_state->synth);
+  fluid_synth_all_sounds_off(m_state->synth, -1);
+  // FluidSynth renders in blocks of 64 frames and hands out the rest of a block on the next call: drop what
+  // is left of the sound that was playing.
+  float discard[2 * 64];
+  fluid_synth_write_float(m_state->synth, 64, discard, 0, 2, discard, 1, 2);
 }
 
 }  // namespace audio::midi
