@@ -36,6 +36,9 @@ void setIcon(SDL_Window* window) {
 }  // namespace
 
 bool startVideo(std::string* error) {
+  // The pump takes one event per step, so it cannot get stuck behind a busy device; the poll sentinel would
+  // only make a step now and then report no event while one is waiting.
+  SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     if (error != nullptr) {
       *error = SDL_GetError();
