@@ -8,6 +8,7 @@
 #include "host/private/BindingsLink.h"
 #include "host/private/Session.h"
 #include "platform/window/GameWindow.h"
+#include "platform/window/MessagePumpLink.h"
 
 namespace host {
 
@@ -65,18 +66,27 @@ void defineFontHook() {
   defineErrorClasses();
 }
 
-}  // namespace
-
-void patchedPumpStep() {
+// The pump for the frame loop's waits: the same step, the decision about a released renderer left to it.
+bool framePump(windowing::PumpWait wait) {
   Session& state = session();
-  if (currentRenderer() == nullptr || state.window == nullptr || state.procedure == nullptr) {
-    return;
+  if (state.window == nullptr || state.procedure == nullptr) {
+    return false;
   }
   std::span<const Accelerator> accelerators;
   if (g_launchConfig != nullptr) {
     accelerators = g_launchConfig->accelerators;
   }
-  if (pumpStep(*state.window, *state.procedure, accelerators) && engine::g_scriptApi != nullptr) {
+  int waitMs = wait == windowing::PumpWait::UntilMessage ? windowing::kPumpWaitMs : 0;
+  return pumpStep(*state.window, *state.procedure, accelerators, waitMs);
+}
+
+}  // namespace
+
+void patchedPumpStep() {
+  if (currentRenderer() == nullptr) {
+    return;
+  }
+  if (framePump(windowing::PumpWait::None) && engine::g_scriptApi != nullptr) {
     engine::g_scriptApi->process_exit(0);
   }
 }
@@ -98,6 +108,7 @@ void installFirstHooks() {
   hooks.loadAccelerators = loadAcceleratorsHook;
   hooks.idle = idleHook;
   hooks.pumpStep = patchedPumpStep;
+  windowing::installPump(framePump);
   hooks.registryOpen = registryOpenHook;
 }
 

@@ -6,10 +6,11 @@
 
 namespace host {
 
-bool pumpStep(windowing::GameWindow& window, WindowProcedure& procedure, std::span<const Accelerator> accelerators) {
+bool pumpStep(windowing::GameWindow& window, WindowProcedure& procedure, std::span<const Accelerator> accelerators,
+              int waitMs) {
   RendererControl* renderer = currentRenderer();
   windowing::Message message;
-  if (window.pollMessage(&message) && message.id != windowing::kWmQuit) {
+  if (window.pollMessage(&message, waitMs) && message.id != windowing::kWmQuit) {
     std::optional<windowing::Message> command = translateAccelerator(message, accelerators);
     procedure.dispatch(command ? *command : message);
   }

@@ -158,20 +158,28 @@ void GameWindow::releaseOwnContext() {
   }
 }
 
-bool GameWindow::pollMessage(Message* message) {
+bool GameWindow::pollMessage(Message* message, int waitMs) {
+  auto now = std::chrono::steady_clock::now();
   if (!m_closeArmed) {
     if (const char* closeAfter = std::getenv("QUILLON_TEST_CLOSE_AFTER_MS")) {
       m_closeArmed = true;
-      m_closeAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::atol(closeAfter));
+      m_closeAt = now + std::chrono::milliseconds(std::atol(closeAfter));
     }
   }
-  if (m_closeAt && std::chrono::steady_clock::now() >= *m_closeAt) {
+  if (m_closeAt && now >= *m_closeAt) {
     m_closeAt.reset();
     requestClose();
   }
-  SDL_Event event;
+  auto deadline = now + std::chrono::milliseconds(waitMs > 0 ? waitMs : 0);
   TranslationContext context{SDL_GetWindowID(m_window), m_quitEventType, SDL_GetMouseState(nullptr, nullptr)};
-  while (SDL_PollEvent(&event) != 0) {
+  SDL_Event event;
+  for (;;) {
+    if (SDL_PollEvent(&event) == 0) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || SDL_WaitEventTimeout(&event, static_cast<int>(left.count())) == 0) {
+        return false;
+      }
+    }
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED) {
       clearToBlack();
       continue;
@@ -181,7 +189,6 @@ bool GameWindow::pollMessage(Message* message) {
       return true;
     }
   }
-  return false;
 }
 
 void GameWindow::postQuit() {

@@ -56,8 +56,8 @@ class GameWindow {
   // Gives up the window's own GL context, so that the renderer's is the only one on the surface.
   void releaseOwnContext();
 
-  // Takes the next waiting event that makes a message; false when none is waiting.
-  bool pollMessage(Message* message);
+  // Takes the next waiting event that makes a message, waiting up to `waitMs` for one; false when none came.
+  bool pollMessage(Message* message, int waitMs = 0);
   // Queues the quit message; pollMessage delivers it as kWmQuit.
   void postQuit();
   // Queues a close request, as the window's close button does.

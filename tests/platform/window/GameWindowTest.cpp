@@ -203,6 +203,21 @@ TEST_F(GameWindowTest, TestHookClosesTheWindowAfterTheGivenTime) {
   ::unsetenv("QUILLON_TEST_CLOSE_AFTER_MS");
 }
 
+TEST_F(GameWindowTest, WaitingPollReturnsAMessageThatArrivesLater) {
+  std::thread sender([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    push(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+  });
+  Message message;
+  bool received = s_window->pollMessage(&message, 2000);
+  sender.join();
+  ASSERT_TRUE(received);
+  EXPECT_EQ(message.id, kWmActivateApp);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(s_window->pollMessage(&message, 50));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
+}
+
 TEST(MessageBoxTest, WithoutADisplayBoxesGoToStandardError) {
   ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
   EXPECT_FALSE(hasDisplay());
