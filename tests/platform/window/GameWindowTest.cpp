@@ -213,9 +213,7 @@ TEST_F(GameWindowTest, WaitingPollReturnsAMessageThatArrivesLater) {
   sender.join();
   ASSERT_TRUE(received);
   EXPECT_EQ(message.id, kWmActivateApp);
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(s_window->pollMessage(&message, 50));
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
+  EXPECT_FALSE(s_window->pollMessage(&message, 20)) << "nothing more was sent";
 }
 
 TEST(MessageBoxTest, WithoutADisplayBoxesGoToStandardError) {
