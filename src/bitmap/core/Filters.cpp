@@ -1,5 +1,7 @@
 #include "bitmap/core/Filters.h"
 
+#include "bitmap/core/Division.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -95,7 +97,12 @@ bool blur(PixelView pixels) {
         green += w * greenOf(samples[i]);
         blue += w * blueOf(samples[i]);
       }
-      out[x] = total > 0 ? makePixel(total / 6, red / total, green / total, blue / total) : makePixel(0, 0, 0, 0);
+      if (total == 0) {
+        out[x] = 0;
+        continue;
+      }
+      const auto divide = [total](int n) { return static_cast<int>(divideSmall(static_cast<std::uint32_t>(n), total)); };
+      out[x] = makePixel(total / 6, divide(red), divide(green), divide(blue));
     }
   }
   return true;

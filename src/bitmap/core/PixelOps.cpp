@@ -153,13 +153,18 @@ void gradientFillRect(PixelView destination, const PixelRect& rect, Pixel first,
   };
   const PixelRect area =
       clip({rect.x, rect.y, static_cast<int>(w), static_cast<int>(h)}, destination.width, destination.height);
-  for (int y = area.y; y < area.y + area.height; ++y) {
-    Pixel* out = destination.row(y);
-    if (vertical) {
-      std::fill_n(out + area.x, area.width, step(y - static_cast<long long>(rect.y)));
-    } else {
-      for (int x = area.x; x < area.x + area.width; ++x) out[x] = step(x - static_cast<long long>(rect.x));
+  if (area.empty()) return;
+  if (vertical) {
+    for (int y = area.y; y < area.y + area.height; ++y) {
+      std::fill_n(destination.row(y) + area.x, area.width, step(y - static_cast<long long>(rect.y)));
     }
+    return;
+  }
+  // Every row is the same: work one out, copy it to the others.
+  Pixel* firstRow = destination.row(area.y) + area.x;
+  for (int x = 0; x < area.width; ++x) firstRow[x] = step(area.x + x - static_cast<long long>(rect.x));
+  for (int y = area.y + 1; y < area.y + area.height; ++y) {
+    std::copy_n(firstRow, area.width, destination.row(y) + area.x);
   }
 }
 

@@ -4,6 +4,7 @@
 // Integer arithmetic with divisions truncating toward zero throughout: games were tuned against exactly these
 // results. Every write is clipped to the destination; nothing reads outside a view.
 
+#include "bitmap/core/Division.h"
 #include "bitmap/core/PixelBuffer.h"
 
 namespace bitmap {
@@ -14,7 +15,9 @@ inline Pixel composite(Pixel destination, Pixel source, int sourceAlpha) {
   const int destinationAlpha = (255 - sourceAlpha) * alphaOf(destination) / 255;
   const int alpha = sourceAlpha + destinationAlpha;
   if (alpha == 0) return destination;
-  const auto mix = [&](int s, int d) { return (sourceAlpha * s + destinationAlpha * d) / alpha; };
+  const auto mix = [&](int s, int d) {
+    return static_cast<int>(divideSmall(static_cast<std::uint32_t>(sourceAlpha * s + destinationAlpha * d), alpha));
+  };
   return makePixel(alpha, mix(redOf(source), redOf(destination)), mix(greenOf(source), greenOf(destination)),
                    mix(blueOf(source), blueOf(destination)));
 }
