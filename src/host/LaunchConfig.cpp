@@ -93,6 +93,31 @@ int screenSide(const engine::IniFile& ini, const char* key, int fallback) {
   return value;
 }
 
+// The archive as named, or a file whose name differs only in letter case: games come from file systems
+// that ignore case. Empty when there is none.
+std::string findArchive(const std::string& folder, const std::string& value) {
+  std::error_code error;
+  std::filesystem::path named = value;
+  std::filesystem::path base = named.is_relative() ? std::filesystem::path(folder) : std::filesystem::path();
+  if (std::filesystem::is_regular_file(base / named, error)) {
+    return value;
+  }
+  std::filesystem::path parent = (base / named).parent_path();
+  std::string wanted = named.filename().string();
+  auto lower = [](std::string text) {
+    for (char& c : text) {
+      c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return text;
+  };
+  for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
+    if (lower(entry.path().filename().string()) == lower(wanted) && entry.is_regular_file(error)) {
+      return (named.parent_path() / entry.path().filename()).string();
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 LaunchConfig::LaunchConfig(const std::string& executablePath, std::string commandLineText)
@@ -114,13 +139,11 @@ LaunchConfig::LaunchConfig(const std::string& executablePath, std::string comman
   }
   showConsole = !consoleValue.empty() && consoleValue.front() == '1';
 
-  std::error_code error;
-  std::filesystem::path archive = archiveValue;
-  if (archive.is_relative()) {
-    archive = std::filesystem::path(executableFolder) / archive;
-  }
-  if (!archiveValue.empty() && !testMode() && std::filesystem::is_regular_file(archive, error)) {
-    archivePath = archiveValue;
+  if (!archiveValue.empty() && !testMode()) {
+    std::string found = findArchive(executableFolder, archiveValue);
+    if (!found.empty()) {
+      archivePath = found;
+    }
   }
 }
 

@@ -80,7 +80,8 @@ struct LaunchConfig {
   std::string titleValue;
   std::string scriptsValue;
   std::string consoleValue;
-  // The archive value when that file exists and no test mode is on.
+  // The archive value when that file exists and no test mode is on (its name on disk when only the letter
+  // case differs).
   std::optional<std::string> archivePath;
   void* engineLibrary = nullptr;
   EngineEntryPoints entryPoints;

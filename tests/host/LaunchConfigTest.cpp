@@ -76,6 +76,9 @@ TEST_F(LaunchConfigTest, ArchiveIsUsedOnlyWhenItExistsAndNoTestModeIsOn) {
   EXPECT_EQ(LaunchConfig(executable(), "").archivePath, "Game.rgss3a");
   EXPECT_FALSE(LaunchConfig(executable(), "btest").archivePath.has_value());
   EXPECT_FALSE(LaunchConfig(executable(), "test").archivePath.has_value());
+  std::filesystem::remove(game.path() / "Game.rgss3a");
+  game.write("GAME.RGSS3A", "RGSSAD");
+  EXPECT_EQ(LaunchConfig(executable(), "").archivePath, "GAME.RGSS3A") << "letter case differs on disk";
   writeIni("Rgssad=Data\n");
   std::filesystem::create_directory(game.path() / "Data");
   EXPECT_FALSE(LaunchConfig(executable(), "").archivePath.has_value()) << "a folder is no archive";
