@@ -93,6 +93,18 @@ TEST_F(MidiSynthTest, StopSilencesWithinOneBlockAndTheNextPlayStartsClean) {
   EXPECT_LT(peak(renderLeft(m_mixer, 4096)), 2e-3f) << "the stopped note must not ring on";
 }
 
+TEST_F(MidiSynthTest, SecondVoiceOnABusySynthesiserStaysSilent) {
+  MidiTrackWriter longNote;
+  longNote.event(0, {0x90, 60, 127}).event(100000, {0x80, 60, 0}).end();
+  const auto first = m_engine.play(source({longNote}));
+  const auto second = m_engine.play(source({longNote}));
+  renderLeft(m_mixer, 1024);
+  EXPECT_TRUE(m_engine.isValidVoiceHandle(first));
+  EXPECT_FALSE(m_engine.isValidVoiceHandle(second));
+  m_engine.stop(first);
+  EXPECT_TRUE(m_engine.isValidVoiceHandle(m_engine.play(source({longNote}))));
+}
+
 TEST_F(MidiSynthTest, CoarseTuningOf150RaisesSevenSemitones) {
   auto measure = [&](int pitch) {
     MidiTrackWriter track;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "audio/midi/MidiSequence.h"
@@ -23,6 +24,13 @@ class MidiCursor final : public mixer::SourceCursor {
   MidiCursor(std::unique_ptr<MidiSequence> sequence, std::shared_ptr<MidiSynth> synth,
              std::shared_ptr<MessageQueue> queue)
       : m_sequence(std::move(sequence)), m_synth(std::move(synth)), m_queue(std::move(queue)) {
+    m_owner = m_synth->acquire();
+    if (!m_owner) {
+      // Another voice still plays on this synthesiser; this one stays silent rather than race it.
+      std::fprintf(stderr, "[audio] MIDI synthesiser busy: stop the playing MIDI voice first\n");
+      m_ended = true;
+      return;
+    }
     m_synth->reset();
     const std::uint16_t division = m_sequence->division();
     if (division & 0x8000) {
@@ -39,7 +47,9 @@ class MidiCursor final : public mixer::SourceCursor {
 
   ~MidiCursor() override {
     // The voice is unlinked from the mixer before its cursor goes: silencing here cannot race a render.
+    if (!m_owner) return;
     m_synth->reset();
+    m_synth->release();
   }
 
   std::size_t pull(float* out, std::int64_t* positions, std::size_t maxFrames) override {
@@ -112,6 +122,7 @@ class MidiCursor final : public mixer::SourceCursor {
   double m_nextEventSample = 0.0;
   std::int64_t m_clock = 0;
   std::int64_t m_tailFrames = 0;
+  bool m_owner = false;
   bool m_smpte = false;
   bool m_sequenceOver = false;
   bool m_ended = false;

@@ -3,6 +3,7 @@
 // The synthesiser behind MIDI playback: FluidSynth with a SoundFont and no audio driver of its own; the
 // mixer pulls its output like any other voice.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,12 +30,16 @@ class MidiSynth {
   void render(float* out, std::size_t frames);
   // Every sound off at once and controllers back to their defaults.
   void reset();
+  // One voice at a time may drive the synthesiser: FluidSynth runs without its own lock. False when taken.
+  [[nodiscard]] bool acquire() { return !m_inUse.exchange(true); }
+  void release() { m_inUse.store(false); }
 
  private:
   struct State;
   MidiSynth() = default;
   std::unique_ptr<State> m_state;
   unsigned m_sampleRate = 44100;
+  std::atomic<bool> m_inUse = false;
 };
 
 }  // namespace audio::midi
