@@ -83,6 +83,11 @@ int main() {
   printPixels("blur", bestSeconds(5, [&] { (void)blur(destination.view()); }));
   PixelBuffer noisy = randomPixels(4, true);
   printPixels("hue_change (every pixel different)", bestSeconds(3, [&] { hueChange(noisy.view(), 37); }));
+  PixelBuffer flat = randomPixels(5, true);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) flat.view().at(x, y) = 0xFF000000 | (flat.view().at(x, y) & 0x3F) * 0x040404;
+  }
+  printPixels("hue_change (64 colours)", bestSeconds(3, [&] { hueChange(flat.view(), 37); }));
   printPixels("radial_blur 30 degrees, 10 divisions", bestSeconds(1, [&] { radialBlur(noisy.view(), 30, 10); }));
 
   auto face = text::FontFace::open({"黑体", 24, false, false});

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace bitmap {
 namespace {
@@ -60,17 +61,21 @@ Pixel rotateHue(Pixel pixel, float degrees) {
 
 void hueChange(PixelView pixels, int degrees) {
   const float angle = static_cast<float>(degrees);
+  // The result depends on the colour alone and game pictures use few colours: remember recent ones in a small
+  // direct-mapped table keyed by the colour bits (alpha is put back afterwards).
+  constexpr std::size_t kSlots = 4096;
+  std::vector<std::uint32_t> keys(kSlots, 0xFFFFFFFF);  // no colour has the top byte set
+  std::vector<Pixel> results(kSlots, 0);
   for (int y = 0; y < pixels.height; ++y) {
     Pixel* row = pixels.row(y);
-    Pixel previousIn = 0;
-    Pixel previousOut = rotateHue(0, angle);
     for (int x = 0; x < pixels.width; ++x) {
-      // Runs of one colour are common in game pictures; the result depends on the pixel alone.
-      if (row[x] != previousIn) {
-        previousIn = row[x];
-        previousOut = rotateHue(previousIn, angle);
+      const std::uint32_t colour = row[x] & 0xFFFFFF;
+      const std::size_t slot = (colour * 2654435761u) >> 20 & (kSlots - 1);
+      if (keys[slot] != colour) {
+        keys[slot] = colour;
+        results[slot] = rotateHue(colour, angle) & 0xFFFFFF;
       }
-      row[x] = previousOut;
+      row[x] = (row[x] & 0xFF000000) | results[slot];
     }
   }
 }

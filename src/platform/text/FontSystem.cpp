@@ -18,6 +18,13 @@ bool fontExists(std::string_view family) {
   return library && library->exists(family);
 }
 
+std::string resolveFamily(std::span<const std::string> names, const std::string& fallback) {
+  for (const std::string& name : names) {
+    if (!name.empty() && fontExists(name)) return name;
+  }
+  return fallback;
+}
+
 void shutdownFontSystem() { detail::FontLibrary::shutdown(); }
 
 }  // namespace text

@@ -3,6 +3,7 @@
 // Face lookup for text: which family names exist, and the fonts a game ships in its "Fonts" folder.
 // fontconfig and FreeType are started on first use; everything here runs on the main thread.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ void removePrivateFontFiles();
 // ignored), or our alias table maps the name to one that is. Windows names such as "SimHei" and "Arial" are
 // aliases of the Debian fonts that stand in for them.
 bool fontExists(std::string_view family);
+
+// Face resolution for a font's name list: the first non-empty name that exists, else `fallback` (the current
+// default face).
+std::string resolveFamily(std::span<const std::string> names, const std::string& fallback);
 
 // Releases FreeType and fontconfig (FcFini) so that leak checks stay clean. Call once at exit after every
 // FontFace is gone; a later call to anything here starts them again.

@@ -37,6 +37,13 @@ INSTANTIATE_TEST_SUITE_P(
         ExistsCase{"No Such Family Anywhere", false}, ExistsCase{"Liberation", false}, ExistsCase{"", false},
         ExistsCase{"黑", false}));
 
+TEST(ResolveFamily, TakesTheFirstExistingNameElseTheFallback) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(text::resolveFamily(Names{"", "No Such Family Anywhere", "宋体", "Arial"}, "黑体"), "宋体");
+  EXPECT_EQ(text::resolveFamily(Names{"No Such Family Anywhere"}, "黑体"), "黑体");
+  EXPECT_EQ(text::resolveFamily(Names{}, "Arial"), "Arial");
+}
+
 // A copy of Liberation Sans whose family is renamed, so that only adding the file can make the name known.
 std::string renamedFontCopy(const std::string& folder) {
   std::ifstream in(kLiberationSans, std::ios::binary);

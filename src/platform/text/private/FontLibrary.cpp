@@ -98,10 +98,16 @@ FontLibrary::~FontLibrary() {
 }
 
 bool FontLibrary::addAppFont(const std::string& path) {
+  m_matches.clear();
+  m_characterMatches.clear();
   return FcConfigAppFontAddFile(m_config, reinterpret_cast<const FcChar8*>(path.c_str())) == FcTrue;
 }
 
-void FontLibrary::clearAppFonts() { FcConfigAppFontClear(m_config); }
+void FontLibrary::clearAppFonts() {
+  m_matches.clear();
+  m_characterMatches.clear();
+  FcConfigAppFontClear(m_config);
+}
 
 bool FontLibrary::listed(std::string_view family) {
   const std::string name(family);
@@ -161,12 +167,18 @@ std::optional<FaceMatch> FontLibrary::bestMatch(FcPattern* pattern, bool bold, b
 }
 
 std::optional<FaceMatch> FontLibrary::match(const std::string& family, bool bold, bool italic) {
+  auto key = std::make_tuple(family, bold, italic);
+  if (const auto found = m_matches.find(key); found != m_matches.end()) return found->second;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  return bestMatch(pattern, bold, italic, 0);
+  auto result = bestMatch(pattern, bold, italic, 0);
+  m_matches.emplace(std::move(key), result);
+  return result;
 }
 
 std::optional<FaceMatch> FontLibrary::matchCharacter(char32_t codePoint, bool bold, bool italic) {
+  auto key = std::make_tuple(codePoint, bold, italic);
+  if (const auto found = m_characterMatches.find(key); found != m_characterMatches.end()) return found->second;
   FcPattern* pattern = FcPatternCreate();
   FcCharSet* characters = FcCharSetCreate();
   FcCharSetAddChar(characters, codePoint);
@@ -175,7 +187,9 @@ std::optional<FaceMatch> FontLibrary::matchCharacter(char32_t codePoint, bool bo
   if (const char* language = languageFor(codePoint)) {
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
   }
-  return bestMatch(pattern, bold, italic, codePoint);
+  auto result = bestMatch(pattern, bold, italic, codePoint);
+  m_characterMatches.emplace(std::move(key), result);
+  return result;
 }
 
 FT_Face FontLibrary::face(const std::string& file, int index) {

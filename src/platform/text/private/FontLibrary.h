@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 namespace text::detail {
@@ -52,6 +53,10 @@ class FontLibrary {
   FcConfig* m_config = nullptr;
   FT_Library m_freetype = nullptr;
   std::map<std::pair<std::string, int>, FT_Face> m_faces;
+  // Matching runs fontconfig's whole scoring over every font, far slower than drawing a line of text; the
+  // answers only change when the set of fonts does.
+  std::map<std::tuple<std::string, bool, bool>, std::optional<FaceMatch>> m_matches;
+  std::map<std::tuple<char32_t, bool, bool>, std::optional<FaceMatch>> m_characterMatches;
 };
 
 }  // namespace text::detail
