@@ -537,6 +537,17 @@ int Device::backBufferHeight() const {
   return height;
 }
 
+void Device::invalidateGlState() {
+  Impl& impl = *m_impl;
+  impl.renderValid = false;
+  impl.appliedFrontFace = 0;
+  impl.samplerValid.fill(false);
+  impl.boundNames.fill(~0u);
+  impl.targetsDirty = true;
+  impl.viewportDirty = true;
+  impl.usedProgram = nullptr;
+}
+
 std::uint64_t Device::drawCallCount() const { return m_impl->drawCalls; }
 
 }  // namespace gfx

@@ -91,6 +91,9 @@ class Device {
   int backBufferWidth() const;
   int backBufferHeight() const;
 
+  // Forgets what the device believes OpenGL's state to be; call after code outside the layer drew with GL.
+  void invalidateGlState();
+
   // Draw calls since construction, for benchmarks.
   std::uint64_t drawCallCount() const;
 

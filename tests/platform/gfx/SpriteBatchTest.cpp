@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GfxTestSupport.h"
 #include "platform/gfx/SpriteBatch.h"
 
@@ -113,6 +115,33 @@ TEST(SpriteBatchTest, EndRestoresTheStatesBeginChanged) {
   auto white = gfxtest::managedTexture(1, 1, {0xFFFFFFFF});
   batch.draw(white.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
   EXPECT_EQ(batch.queuedQuads(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SpriteBatchTest, LargeBatchesDrawEveryQuad) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto white = gfxtest::managedTexture(1, 1, {0xFFFFFFFF});
+  auto target = Texture::createRenderTarget(100, 120);
+  device.setRenderTarget(0, target.get());
+  gfx::SpriteBatch batch(device);
+  // A small batch first, so the buffers have to grow for the large one.
+  for (int side : {10, 100}) {
+    device.clear(gfx::ClearFlags::Target, 0xFF000000);
+    batch.begin(false);
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < 100; ++x) {
+        const gfx::Vector3 at{static_cast<float>(x), static_cast<float>(y), 0.0f};
+        batch.draw(white.get(), nullptr, nullptr, &at, 0xFFFFFFFF);
+      }
+    }
+    batch.end();
+    const std::vector<std::uint32_t> pixels = gfxtest::readTarget(*target);
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0xFFFFFFFFu), side * 100) << side;
+  }
 }
 
 }  // namespace
