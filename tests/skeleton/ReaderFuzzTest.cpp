@@ -156,6 +156,13 @@ TEST_F(ReaderFuzz, JsonSemanticErrorsAreReported) {
     }
 }
 
+TEST_F(ReaderFuzz, DeeplyNestedJsonIsRejectedWithoutExhaustingTheStack) {
+    std::string text = "{\"bones\":" + std::string(200000, '[') + std::string(200000, ']') + "}";
+    SkeletonJson reader(*loader);
+    EXPECT_FALSE(reader.readSkeletonData(text));
+    EXPECT_FALSE(reader.error().empty());
+}
+
 TEST_F(ReaderFuzz, MissingAtlasRegionIsAnError) {
     SkeletonJson reader(*loader);
     EXPECT_FALSE(reader.readSkeletonData(R"({"bones":[{"name":"r"}],"slots":[{"name":"s","bone":"r"}],
