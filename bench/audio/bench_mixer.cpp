@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "audio/SoundFiles.h"
+#include "tests/audio/SoundFiles.h"
 #include "audio/mixer/AudioSource.h"
 #include "audio/mixer/Engine.h"
 #include "audio/mixer/Mixer.h"

@@ -1,4 +1,4 @@
-#include "audio/MidiFiles.h"
+#include "tests/audio/MidiFiles.h"
 
 namespace audio::test {
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "audio/MidiFiles.h"
+#include "tests/audio/MidiFiles.h"
 #include "audio/midi/MidiControl.h"
 
 namespace audio::midi {

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "audio/MidiFiles.h"
-#include "audio/SoundFiles.h"
+#include "tests/audio/MidiFiles.h"
+#include "tests/audio/SoundFiles.h"
 #include "audio/midi/MidiControl.h"
 #include "audio/midi/MidiSource.h"
 #include "audio/mixer/Engine.h"

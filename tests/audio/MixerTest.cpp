@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "audio/SoundFiles.h"
+#include "tests/audio/SoundFiles.h"
 #include "audio/mixer/Engine.h"
 
 namespace audio::mixer {

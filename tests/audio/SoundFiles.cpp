@@ -1,4 +1,4 @@
-#include "audio/SoundFiles.h"
+#include "tests/audio/SoundFiles.h"
 
 #include <algorithm>
 #include <cmath>

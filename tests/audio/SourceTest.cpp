@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "audio/SoundFiles.h"
+#include "tests/audio/SoundFiles.h"
 #include "audio/mixer/Engine.h"
 #include "audio/mixer/Mixer.h"
 
