@@ -7,6 +7,10 @@
 
 #include "engine/Engine.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace bindings {
 
 namespace {
@@ -87,7 +91,27 @@ bool runGuarded(void (*body)(void*), void* context) {
   return false;
 }
 
+void prepareToRaise() {
+#if defined(__SANITIZE_ADDRESS__)
+  // The interpreter unwinds with __builtin_longjmp, which AddressSanitizer cannot see: without this the
+  // skipped frames' stack poisoning would stay behind and be reported against later frames.
+  __asan_handle_no_return();
+#endif
+}
+
+void forgetStalePoison() {
+#if defined(__SANITIZE_ADDRESS__)
+  // A raise from inside the interpreter longjmps past instrumented frames without telling the sanitizer,
+  // leaving their poisoned stack behind where the next frames will be. Nothing live lies below the
+  // current frame, so clearing a stretch of it is always right.
+  constexpr std::size_t kStretch = 64 * 1024;
+  auto* frame = static_cast<char*>(__builtin_frame_address(0));
+  __asan_unpoison_memory_region(frame - kStretch, kStretch);
+#endif
+}
+
 void raisePending() {
+  prepareToRaise();
   if (t_pending.arity && t_pending.expected != t_pending.given) {
     api().check_arity(t_pending.expected, t_pending.given);
   }

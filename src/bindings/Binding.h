@@ -132,6 +132,10 @@ namespace detail {
 bool runGuarded(void (*body)(void*), void* context);
 // Raises the error the last failed runGuarded kept. Call it with no destructible object alive.
 [[noreturn]] void raisePending();
+// Call right before raising through the interpreter (sanitizer builds must forget the skipped frames).
+void prepareToRaise();
+// Called on entry from the interpreter: in sanitizer builds, clears what earlier raises left behind.
+void forgetStalePoison();
 
 template <class F>
 bool guarded(F& function) {
@@ -226,6 +230,7 @@ struct Entry<Body> {
   static_assert(((std::is_reference_v<Params> || std::is_trivially_destructible_v<Params>) && ...));
 
   static Value call(Value self, const Value* argv) {
+    forgetStalePoison();
     Value result = 0;
     auto run = [&] {
       std::tuple<SelfT, Params...> converted = convert(self, argv, std::index_sequence_for<Params...>{});
@@ -254,6 +259,7 @@ struct Entry<Body> {
   }
 
   static Value variadic(int argc, const Value* argv, Value self) {
+    forgetStalePoison();
     Value result = 0;
     auto run = [&] {
       SelfT receiver = Receiver<SelfT>::from(self);
@@ -384,6 +390,7 @@ class ClassDef {
   }
 
   static Value allocate(Value klass) {
+    detail::forgetStalePoison();
     R* record = nullptr;
     auto make = [&] { record = new R(); };
     if (!detail::guarded(make)) {
@@ -396,11 +403,13 @@ class ClassDef {
   static void release(void* record) { delete static_cast<R*>(record); }
 
   static Value refuseClone(Value) {
+    detail::prepareToRaise();
     api().raise(api().script_error, "can't clone %s", ScriptClass<R>::copyName);
     return api().nil;
   }
 
   static Value refuseDup(Value) {
+    detail::prepareToRaise();
     api().raise(api().script_error, "can't dup %s", ScriptClass<R>::copyName);
     return api().nil;
   }
@@ -411,6 +420,7 @@ class ClassDef {
     }
     api().check_frozen(self);
     if (!api().obj_is_instance_of(source, api().obj_class(self))) {
+      detail::prepareToRaise();
       api().raise(api().type_error, "wrong argument class");
     }
     auto copy = [&] { liveRecord<R>(self) = liveRecord<R>(source); };
