@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "tests/audio/MidiFiles.h"
 #include "tests/audio/SoundFiles.h"
@@ -132,6 +133,35 @@ TEST_F(MidiSynthTest, LoopingFilePlaysOnAcrossTheRewind) {
   renderLeft(m_mixer, kRate * 3);
   EXPECT_TRUE(m_engine.isValidVoiceHandle(voice));
   EXPECT_GT(peak(renderLeft(m_mixer, kRate / 2)), 0.01f);
+}
+
+TEST_F(MidiSynthTest, MangledFilesPlayBrieflyOrNotAtAll) {
+  MidiTrackWriter a, b;
+  a.tempo(0, 1000).event(0, {0x90, 60, 100}).event(1, {0xB0, 111, 0}).event(1, {61, 100}).end();
+  b.event(0, {0xF0, 2, 1, 0xF7}).event(2, {0xE0, 0, 64}).meta(1, 0x01, {'a'}).end();
+  const auto valid = makeMidi({a, b}, 1);
+  std::mt19937 random(7);
+  for (int round = 0; round < 60; ++round) {
+    std::vector<std::uint8_t> bytes = valid;
+    for (int flips = 0; flips < 1 + round % 6; ++flips) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+    bytes.resize(bytes.size() - random() % 8);
+    auto file = MidiSource::create(std::make_shared<const std::vector<std::uint8_t>>(bytes), m_synth);
+    if (!file) continue;
+    const VoiceHandle voice = m_engine.play(file);
+    m_engine.setLooping(voice, true);
+    renderLeft(m_mixer, 2048);
+    m_engine.stop(voice);
+  }
+}
+
+TEST_F(MidiSynthTest, NearZeroLengthLoopEndsInsteadOfStallingTheMixer) {
+  // One tick per loop at 1 us per quarter and 32767 ticks per quarter: millions of loops per output frame.
+  MidiTrackWriter track;
+  track.tempo(0, 1).event(0, {0xB0, 111, 0}).event(1, {0xB0, 7, 100}).end();
+  const VoiceHandle voice = m_engine.play(source({track}, 0x7fff));
+  m_engine.setLooping(voice, true);
+  for (int i = 0; i < 400 && m_engine.isValidVoiceHandle(voice); ++i) renderLeft(m_mixer, 512);
+  EXPECT_FALSE(m_engine.isValidVoiceHandle(voice));
 }
 
 TEST(MidiSoundFontTest, EnvironmentOverrideMustBeASoundFont) {

@@ -290,6 +290,7 @@ bool Decoder::skip(std::int64_t frames) {
   State& s = *m_state;
   const unsigned channels = m_format.channels;
   while (frames > 0) {
+    if (m_cancel && m_cancel->load(std::memory_order_relaxed)) return false;
     const auto available = static_cast<std::int64_t>((s.pending.size() - s.pendingOffset) / channels);
     if (available == 0) {
       if (!decodeMore()) return false;

@@ -4,6 +4,7 @@
 // mixed down to stereo, positions counted in decoded frames so seeks are sample-exact whatever the
 // container's timestamps say.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -35,8 +36,11 @@ class Decoder {
   bool atEnd() const;
   // Frame index of the next frame `read` returns.
   std::int64_t position() const { return m_position; }
-  // The next `read` starts at frame `frame` exactly; false if the stream ends before it.
+  // The next `read` starts at frame `frame` exactly; false if the stream ends before it (or on cancel).
   bool seek(std::int64_t frame);
+  // A long seek (decoding from the start up to a late frame) gives up when `*flag` becomes true; the flag
+  // must outlive the decoder.
+  void setCancelFlag(const std::atomic<bool>* flag) { m_cancel = flag; }
 
  private:
   struct State;
@@ -49,6 +53,7 @@ class Decoder {
   std::unique_ptr<State> m_state;
   SoundFormat m_format;
   std::int64_t m_position = 0;
+  const std::atomic<bool>* m_cancel = nullptr;
 };
 
 }  // namespace audio::mixer

@@ -92,6 +92,7 @@ void StreamCursor::readerMain() {
   std::string error;
   std::unique_ptr<Decoder> decoder = Decoder::open(m_data, &error);
   if (!decoder) std::fprintf(stderr, "[audio] %s\n", error.c_str());
+  if (decoder) decoder->setCancelFlag(&m_stop);
   std::uint32_t generation = 0;
   // The end marker of this generation is in the ring: only a seek brings more.
   bool endSent = false;
