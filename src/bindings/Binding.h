@@ -6,7 +6,8 @@
 //
 //   ClassDef<Color>("Color")
 //       .copyable()
-//       .method<&colorInitialize>("initialize")   // Value colorInitialize(Self<Color>, Args): variadic
+//       .method<&colorInitialize>("initialize")   // void colorInitialize(Color&, Args): arity -1
+//       .method<&colorSet>("set")                 // Value colorSet(Self<Color>, Args): returns self.value
 //       .method<&colorRed>("red")                 // int colorRed(const Color&): arity 0
 //       .setter<&colorSetRed>("red=");            // void colorSetRed(Color&, Byte): returns its argument
 //
@@ -112,7 +113,8 @@ R& selfRecord(Value self) {
   R& record = liveRecord<R>(self);
   if constexpr (Disposable<R>) {
     if (record.disposed()) {
-      throw scriptError("%s", ScriptClass<R>::disposedMessage);
+      const char* message = ScriptClass<R>::disposedMessage;
+      throw scriptError("%s", message != nullptr ? message : "disposed object");
     }
   }
   return record;
