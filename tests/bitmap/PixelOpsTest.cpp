@@ -271,6 +271,21 @@ TEST(TiledBlt, CompositesOverTheDestination) {
   EXPECT_PIXEL(destination.view().at(1, 0), 0xFF0000FF);
 }
 
+// Script integers reach these operations unchecked; the extremes must neither overflow nor write anywhere.
+TEST(BlitGeometry, ExtremeRectanglesDrawNothingAndDoNotOverflow) {
+  constexpr int kMax = 2147483647, kMin = -kMax - 1;
+  PixelBuffer destination = makeBuffer(4, 2);
+  const PixelBuffer source = makeRow({A, B});
+  blt(destination.view(), kMax, kMax, source.view(), {0, 0, kMax, kMax});
+  blt(destination.view(), 0, 0, source.view(), {kMax, kMax, kMax, kMax});
+  stretchBlt(destination.view(), {kMin, kMin, kMax, kMax}, source.view(), {kMin, 0, kMax, 1});
+  tiledBlt(destination.view(), {0, 0, 4, 2}, source.view(), {kMax, kMax, kMax, kMax});
+  fillRect(destination.view(), {kMax, kMax, kMax, kMax}, A);
+  gradientFillRect(destination.view(), {kMin, kMin, kMax, kMax}, A, B, false);
+  EXPECT_EQ(rowOf(destination, 0), (std::vector<Pixel>{Z, Z, Z, Z}));
+  EXPECT_EQ(rowOf(destination, 1), (std::vector<Pixel>{Z, Z, Z, Z}));
+}
+
 struct LockCase {
   PixelRect rect;
   PixelRect expected;
@@ -287,7 +302,8 @@ INSTANTIATE_TEST_SUITE_P(Rectangles, LockRegionTest,
                                            LockCase{{12, 12, 3, 3}, {9, 9, 1, 1}},
                                            LockCase{{2, 2, 0, 0}, {2, 2, 1, 1}},
                                            LockCase{{2, 2, -5, 3}, {2, 2, 1, 3}},
-                                           LockCase{{1, 1, 4, 4}, {1, 1, 4, 4}}));
+                                           LockCase{{1, 1, 4, 4}, {1, 1, 4, 4}},
+                                           LockCase{{2147483647, 5, 2147483647, 1}, {9, 5, 1, 1}}));
 
 TEST(PixelBufferCreate, RefusesSizesThatCannotBeABitmap) {
   EXPECT_FALSE(PixelBuffer::create(0, 10));

@@ -283,6 +283,14 @@ TEST(DrawText, OverflowsTheRectangleButNotTheBitmap) {
   EXPECT_EQ(written, (PixelRect{3, 5, 3, 4}));
 }
 
+TEST(DrawText, ExtremeRectanglesDrawNothingAndDoNotOverflow) {
+  constexpr int kMax = 2147483647, kMin = -kMax - 1;
+  FakeGlyphs glyphs;
+  PixelBuffer canvas = makeBuffer(6, 6);
+  EXPECT_TRUE(drawText(canvas.view(), glyphs, plain(), {kMax, kMax, kMax, kMax}, "AW", 2).empty());
+  EXPECT_TRUE(drawText(canvas.view(), glyphs, plain(), {kMin, kMin, kMin, kMin}, "AW", 1).empty());
+}
+
 TEST(DrawText, EmptyTextDrawsNothing) {
   FakeGlyphs glyphs;
   PixelBuffer canvas = makeBuffer(6, 6);

@@ -41,16 +41,20 @@ Span span(long long start, long long end, long long sourceStart, long long sourc
   return result;
 }
 
+Corners corners(const PixelRect& rect) {
+  return {rect.x, rect.y, 0LL + rect.x + rect.width, 0LL + rect.y + rect.height};
+}
+
 }  // namespace
 
 void blit(PixelView destination, Corners to, ConstPixelView source, Corners from, int opacity) {
   opacity = std::clamp(opacity, 0, 255);
-  const long long dw = static_cast<long long>(to.x2) - to.x1;
-  const long long dh = static_cast<long long>(to.y2) - to.y1;
+  const long long dw = to.x2 - to.x1;
+  const long long dh = to.y2 - to.y1;
   // An empty (or inverted) destination draws nothing, and the edge rule below would divide by its size.
   if (dw <= 0 || dh <= 0 || opacity == 0 || destination.empty() || source.empty()) return;
-  const long long sw = static_cast<long long>(from.x2) - from.x1;
-  const long long sh = static_cast<long long>(from.y2) - from.y1;
+  const long long sw = from.x2 - from.x1;
+  const long long sh = from.y2 - from.y1;
 
   std::optional<PixelBuffer> copy;
   if (overlaps(destination, source)) {
@@ -79,17 +83,13 @@ void blit(PixelView destination, Corners to, ConstPixelView source, Corners from
 }
 
 void blt(PixelView destination, int x, int y, ConstPixelView source, const PixelRect& sourceRect, int opacity) {
-  const Corners to{x, y, x + sourceRect.width, y + sourceRect.height};
-  const Corners from{sourceRect.x, sourceRect.y, sourceRect.x + sourceRect.width, sourceRect.y + sourceRect.height};
-  blit(destination, to, source, from, opacity);
+  blit(destination, {x, y, 0LL + x + sourceRect.width, 0LL + y + sourceRect.height}, source, corners(sourceRect),
+       opacity);
 }
 
 void stretchBlt(PixelView destination, const PixelRect& destinationRect, ConstPixelView source,
                 const PixelRect& sourceRect, int opacity) {
-  const Corners to{destinationRect.x, destinationRect.y, destinationRect.x + destinationRect.width,
-                   destinationRect.y + destinationRect.height};
-  const Corners from{sourceRect.x, sourceRect.y, sourceRect.x + sourceRect.width, sourceRect.y + sourceRect.height};
-  blit(destination, to, source, from, opacity);
+  blit(destination, corners(destinationRect), source, corners(sourceRect), opacity);
 }
 
 void tiledBlt(PixelView destination, const PixelRect& to, ConstPixelView source, const PixelRect& sourceRect) {
@@ -102,12 +102,12 @@ void tiledBlt(PixelView destination, const PixelRect& to, ConstPixelView source,
     source = copy->view();
   }
   for (int k = 0; k < area.height; ++k) {
-    const int sourceY = sourceRect.y + k % sourceRect.height;
+    const long long sourceY = 0LL + sourceRect.y + k % sourceRect.height;
     if (sourceY < 0 || sourceY >= source.height) continue;
-    const Pixel* in = source.row(sourceY);
+    const Pixel* in = source.row(static_cast<int>(sourceY));
     Pixel* out = destination.row(area.y + k) + area.x;
     for (int j = 0; j < area.width; ++j) {
-      const int sourceX = sourceRect.x + j % sourceRect.width;
+      const long long sourceX = 0LL + sourceRect.x + j % sourceRect.width;
       if (sourceX < 0 || sourceX >= source.width) continue;
       out[j] = compositeAt(out[j], in[sourceX], 255);
     }

@@ -24,10 +24,10 @@ inline Pixel composite(Pixel destination, Pixel source, int sourceAlpha) {
 
 // A rectangle by its corners: (x1, y1) inside, (x2, y2) just beyond.
 struct Corners {
-  int x1 = 0;
-  int y1 = 0;
-  int x2 = 0;
-  int y2 = 0;
+  long long x1 = 0;  // wide enough that corners made from any int rectangle do not overflow
+  long long y1 = 0;
+  long long x2 = 0;
+  long long y2 = 0;
 };
 
 // Composites source area `from` onto destination area `to`, scaling by nearest neighbour, at `opacity` (clamped

@@ -113,7 +113,7 @@ PixelRect drawText(PixelView destination, GlyphSource& glyphs, const TextStyle& 
   if (squeeze.drawnWidth <= 0) return {};
 
   // Centred vertically, but never above the rectangle when the rectangle is lower than the text.
-  const long long top = static_cast<long long>(rect.y) + std::max((rect.height - textHeight) / 2, 0);
+  const long long top = static_cast<long long>(rect.y) + std::max((0LL + rect.height - textHeight) / 2, 0LL);
   long long left = rect.x;
   if (align == 1) {
     left += (static_cast<long long>(rect.width) - squeeze.drawnWidth) / 2;
