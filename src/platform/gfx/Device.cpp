@@ -128,16 +128,16 @@ struct Device::Impl {
 
 namespace detail {
 
-void forgetTexture(unsigned glName) {
+void forgetTexture(const Texture* texture) {
+  forgetTextureInEffects(texture);
+  forgetTextureInBatches(texture);
   if (g_device == nullptr) return;
   Device& device = *g_device;
   for (int unit = 0; unit < kSamplerCount; ++unit) {
-    const Texture* texture = device.texture(unit);
-    if (texture != nullptr && texture->glName() == glName) device.setTexture(unit, nullptr);
+    if (device.texture(unit) == texture) device.setTexture(unit, nullptr);
   }
   for (int index = kRenderTargetCount - 1; index >= 0; --index) {
-    const Texture* target = device.renderTarget(index);
-    if (target != nullptr && target->glName() == glName) device.setRenderTarget(index, nullptr);
+    if (device.renderTarget(index) == texture) device.setRenderTarget(index, nullptr);
   }
 }
 

@@ -49,6 +49,8 @@ struct SamplerSetup {
   std::vector<detail::StateOperation> states;
 };
 
+std::vector<Effect*> g_effects;
+
 ParameterKind kindOf(detail::UniformKind kind) {
   switch (kind) {
     case detail::UniformKind::Float: return ParameterKind::Float;
@@ -89,10 +91,24 @@ struct Effect::Impl {
   }
 };
 
-Effect::Effect(Device& device) : m_device(device), m_impl(std::make_unique<Impl>()) {}
+void detail::forgetTextureInEffects(const Texture* texture) {
+  for (Effect* effect : g_effects) effect->forgetTexture(texture);
+}
+
+Effect::Effect(Device& device) : m_device(device), m_impl(std::make_unique<Impl>()) { g_effects.push_back(this); }
 
 Effect::~Effect() {
+  g_effects.erase(std::find(g_effects.begin(), g_effects.end(), this));
   if (m_begun) end();
+}
+
+void Effect::forgetTexture(const Texture* texture) {
+  for (Parameter& parameter : m_impl->parameters) {
+    if (parameter.texture == texture) {
+      parameter.texture = nullptr;
+      ++parameter.version;
+    }
+  }
 }
 
 std::unique_ptr<Effect> Effect::create(Device& device, std::string_view source, std::string* errors,

@@ -73,6 +73,9 @@ class Effect {
   // The stored value (four floats; a texture parameter reads zeros).
   std::vector<float> parameterValue(Handle handle) const;
 
+  // Texture parameters holding a texture that is going away become empty.
+  void forgetTexture(const Texture* texture);
+
   std::size_t parameterCount() const;
   const std::string& parameterName(Handle handle) const;
 

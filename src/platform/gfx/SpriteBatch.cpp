@@ -1,10 +1,47 @@
 #include "platform/gfx/SpriteBatch.h"
 
+#include <algorithm>
+
 #include "platform/gfx/Texture.h"
+#include "platform/gfx/private/Gl.h"
 
 namespace gfx {
 
-SpriteBatch::SpriteBatch(Device& device) : m_device(device) {}
+namespace {
+
+std::vector<SpriteBatch*> g_batches;
+
+}  // namespace
+
+void detail::forgetTextureInBatches(const Texture* texture) {
+  for (SpriteBatch* batch : g_batches) batch->forgetTexture(texture);
+}
+
+SpriteBatch::SpriteBatch(Device& device) : m_device(device) { g_batches.push_back(this); }
+
+SpriteBatch::~SpriteBatch() { g_batches.erase(std::find(g_batches.begin(), g_batches.end(), this)); }
+
+void SpriteBatch::forgetTexture(const Texture* texture) {
+  if (m_savedTexture == texture) m_savedTexture = nullptr;
+  std::vector<Vertex> kept;
+  std::vector<Run> runs;
+  std::size_t first = 0;
+  for (const Run& run : m_runs) {
+    if (run.texture != texture) {
+      kept.insert(kept.end(), m_vertices.begin() + static_cast<std::ptrdiff_t>(first * 4),
+                  m_vertices.begin() + static_cast<std::ptrdiff_t>((first + run.quads) * 4));
+      if (!runs.empty() && runs.back().texture == run.texture) {
+        runs.back().quads += run.quads;
+      } else {
+        runs.push_back(run);
+      }
+    }
+    first += run.quads;
+  }
+  if (runs.size() == m_runs.size()) return;
+  m_vertices = std::move(kept);
+  m_runs = std::move(runs);
+}
 
 bool SpriteBatch::begin(bool alphaBlend) {
   if (m_begun) return false;

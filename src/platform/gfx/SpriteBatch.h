@@ -20,7 +20,7 @@ class SpriteBatch {
  public:
   // The device must outlive the batch.
   explicit SpriteBatch(Device& device);
-  ~SpriteBatch() = default;
+  ~SpriteBatch();
   SpriteBatch(const SpriteBatch&) = delete;
   SpriteBatch& operator=(const SpriteBatch&) = delete;
 
@@ -38,13 +38,15 @@ class SpriteBatch {
 
   // Queues one quad. `source` null: the whole texture; `centre` and `position` null: the origin. Colour is
   // A8R8G8B8, multiplied into the texels. Ignored outside begin/end, without a texture or with an empty source.
-  // The texture must stay alive until the flush that draws it.
+  // A texture destroyed before the flush is dropped from the queue with its quads.
   void draw(const Texture* texture, const Rect* source, const Vector3* centre, const Vector3* position,
             std::uint32_t colour);
   // Draws the queued quads in order, one draw call per run of quads with the same texture.
   void flush();
 
   std::size_t queuedQuads() const { return m_vertices.size() / 4; }
+  // Drops the queued quads of a texture that is going away.
+  void forgetTexture(const Texture* texture);
 
  private:
   struct Run {

@@ -72,7 +72,7 @@ Texture::~Texture() {
     glDeleteFramebuffers(1, &framebuffer);
   }
   if (m_glName != 0) {
-    detail::forgetTexture(m_glName);
+    detail::forgetTexture(this);
     GLuint name = m_glName;
     glDeleteTextures(1, &name);
   }

@@ -208,3 +208,96 @@ TEST(EffectTest, CompileErrorsPointAtTheAuthorsLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EffectTest, PassesHonourTheAlphaTestAndForgetDestroyedTextures) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto effect = compile(R"(float4 colour;
+texture extra;
+sampler extraSampler = sampler_state { Texture = <extra>; };
+float4 PS(float2 tex : TEXCOORD0) : COLOR0 { return colour + tex2D(extraSampler, tex) * colour.a; }
+technique T { pass Add { AlphaBlendEnable = true; SrcBlend = One; DestBlend = One; PixelShader = compile ps_2_0 PS(); } }
+)");
+  ASSERT_TRUE(effect);
+  auto white = gfxtest::managedTexture(1, 1, {0xFFFFFFFF});
+  auto target = Texture::createRenderTarget(1, 1);
+  device.setRenderTarget(0, target.get());
+  gfx::SpriteBatch batch(device);
+  const float redWithoutAlpha[4] = {1, 0, 0, 0};
+  effect->setVector("colour", redWithoutAlpha, 4);
+  for (bool alphaBlendBatch : {true, false}) {
+    device.clear(gfx::ClearFlags::Target, 0xFF000000);
+    effect->begin();
+    batch.begin(alphaBlendBatch);  // its alpha test drops what has no alpha, even from a shader
+    effect->beginPass(0);
+    batch.draw(white.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+    batch.end();
+    effect->endPass();
+    effect->end();
+    EXPECT_EQ(gfxtest::readTarget(*target).at(0), alphaBlendBatch ? 0xFF000000u : 0xFFFF0000u);
+  }
+
+  auto extra = gfxtest::managedTexture(1, 1, {0xFFFFFFFF});
+  ASSERT_TRUE(effect->setTexture("extra", extra.get()));
+  effect->begin();
+  effect->beginPass(0);
+  EXPECT_EQ(device.texture(0), extra.get());
+  extra.reset();
+  EXPECT_EQ(device.texture(0), nullptr);
+  effect->commitChanges();
+  EXPECT_EQ(device.texture(0), nullptr);
+  effect->endPass();
+  effect->end();
+}
+
+// Intrinsics and constructs pixel shaders of this kind use: integer conversion, trigonometry, static constants,
+// loops, dynamic component indexing and fmod; the results are checked against values worked out by hand.
+TEST(EffectTest, Dx9IntrinsicsTranslateFaithfully) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto effect = compile(R"(static const float PI = 3.14159265;
+float angle;
+int index;
+sampler2D spriteSampler : register(s0);
+float cubic(float y0, float y1, float y2, float y3, float mu) {
+  float a0 = y3 - y2 - y0 + y1;
+  float a1 = y0 - y1 - a0;
+  float a2 = y2 - y0;
+  return a0 * mu * mu * mu + a1 * mu * mu + a2 * mu + y1;
+}
+float4 PS(float2 tex : TEXCOORD0) : COLOR0 {
+  float4 texel = tex2D(spriteSampler, tex);
+  float4 result;
+  result.r = texel[3 - fmod(index + 1, 4)];                // index 1: component 1 (green)
+  result.g = sin((int(angle + 0.75) + 0.0) * PI / 180.0);  // int(30.75) = 30: sin 30° = 0.5
+  float sum = 0;
+  for (int i = 0; i < 4; i++) sum += 0.125;
+  result.b = sum;                                          // 0.5
+  result.a = cubic(0, 0.25, 0.5, 0.75, 0.5);               // a straight line: 0.375
+  return result;
+}
+technique T { pass P { AlphaBlendEnable = false; PixelShader = compile ps_2_0 PS(); } }
+)");
+  ASSERT_TRUE(effect);
+  auto texture = gfxtest::managedTexture(1, 1, {0x11223344});  // a 0x11, r 0x22, g 0x33, b 0x44
+  auto target = Texture::createRenderTarget(1, 1);
+  device.setRenderTarget(0, target.get());
+  effect->setFloat("angle", 30.0f);
+  effect->setInt("index", 1);
+  gfx::SpriteBatch batch(device);
+  effect->begin();
+  batch.begin(false);
+  effect->beginPass(0);
+  batch.draw(texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+  batch.end();
+  effect->end();
+  const std::uint32_t pixel = gfxtest::readTarget(*target).at(0);
+  EXPECT_EQ((pixel >> 16) & 0xFF, 0x33u);                                // red: the texel's green
+  EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), 128, 1);            // green: sin 30°
+  EXPECT_NEAR(static_cast<int>(pixel & 0xFF), 128, 1);                   // blue: 0.5
+  EXPECT_NEAR(static_cast<int>(pixel >> 24), 96, 1);                     // alpha: 0.375
+}
+
+}  // namespace

@@ -145,3 +145,35 @@ TEST(SpriteBatchTest, LargeBatchesDrawEveryQuad) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SpriteBatchTest, ATextureDestroyedBeforeTheFlushDropsItsQuads) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto red = gfxtest::managedTexture(1, 1, {0xFFFF0000});
+  auto blue = gfxtest::managedTexture(1, 1, {0xFF0000FF});
+  auto target = Texture::createRenderTarget(3, 1);
+  device.setRenderTarget(0, target.get());
+  device.clear(gfx::ClearFlags::Target, 0xFF000000);
+  gfx::SpriteBatch batch(device);
+  batch.begin(false);
+  for (float x : {0.0f, 1.0f, 2.0f}) {
+    const gfx::Vector3 at{x, 0.0f, 0.0f};
+    batch.draw(x == 1.0f ? blue.get() : red.get(), nullptr, nullptr, &at, 0xFFFFFFFF);
+  }
+  batch.flush();
+  device.clear(gfx::ClearFlags::Target, 0xFF000000);
+  for (float x : {0.0f, 1.0f, 2.0f}) {
+    const gfx::Vector3 at{x, 0.0f, 0.0f};
+    batch.draw(x == 1.0f ? blue.get() : red.get(), nullptr, nullptr, &at, 0xFFFFFFFF);
+  }
+  EXPECT_EQ(device.texture(0), red.get());  // bound by the first flush
+  red.reset();
+  EXPECT_EQ(device.texture(0), nullptr);
+  EXPECT_EQ(batch.queuedQuads(), 1u);
+  batch.end();
+  EXPECT_EQ(gfxtest::readTarget(*target), (std::vector<std::uint32_t>{0xFF000000, 0xFF0000FF, 0xFF000000}));
+}
+
+}  // namespace

@@ -6,11 +6,18 @@
 
 #include <string>
 
+namespace gfx {
+class Texture;
+}
+
 namespace gfx::detail {
 
-// The device forgets a texture that is being destroyed, so that a recycled GL name is never taken for a binding
-// that is still in place.
-void forgetTexture(unsigned glName);
+// Whatever holds a texture without owning it (device bindings, effect parameters, queued sprites) lets go of it
+// when the texture is destroyed: no pointer dangles, and a recycled GL name is never taken for a binding that is
+// still in place.
+void forgetTexture(const Texture* texture);
+void forgetTextureInEffects(const Texture* texture);
+void forgetTextureInBatches(const Texture* texture);
 
 // Texture edits bind on a unit the device never samples from, so its bindings stay as it left them.
 inline constexpr int kEditTextureUnit = 16;
