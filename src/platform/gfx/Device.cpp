@@ -111,6 +111,7 @@ struct Device::Impl {
   GLuint vertexArray = 0;
   GLuint vertexBuffer = 0;
   std::size_t vertexCapacity = 0;
+  std::size_t vertexWrite = 0;  // next free vertex of the streaming buffer
   GLuint indexBuffer = 0;
   std::size_t quadCapacity = 0;
   std::unique_ptr<detail::ShaderProgram> fixedFunction;
@@ -123,7 +124,8 @@ struct Device::Impl {
   void applyRenderState(bool backBuffer);
   void applySamplersAndTextures();
   void useProgram(VertexSpace space, bool backBuffer);
-  void uploadVertices(const Vertex* vertices, std::size_t count);
+  // Returns the index of the first uploaded vertex.
+  std::size_t uploadVertices(const Vertex* vertices, std::size_t count);
 };
 
 namespace detail {
@@ -404,18 +406,32 @@ void Device::Impl::useProgram(VertexSpace space, bool backBuffer) {
   if (program->useTexture >= 0) glUniform1i(program->useTexture, textures[0] != nullptr ? 1 : 0);
 }
 
-void Device::Impl::uploadVertices(const Vertex* vertices, std::size_t count) {
+std::size_t Device::Impl::uploadVertices(const Vertex* vertices, std::size_t count) {
   glBindVertexArray(vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-  const std::size_t bytes = count * sizeof(Vertex);
+  // A streaming buffer: each draw appends behind the previous ones, so the GPU never waits for a range it may
+  // still be reading; when the buffer is full it is orphaned and writing starts over.
   if (count > vertexCapacity) {
-    vertexCapacity = std::max(count, vertexCapacity * 2);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
-  } else {
-    // Orphaning lets the driver keep drawing from the previous contents while we write the next batch.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
+    vertexCapacity = std::max(count, std::max<std::size_t>(vertexCapacity * 2, 4096));
+    vertexWrite = vertexCapacity;
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices);
+  if (vertexWrite + count > vertexCapacity) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
+    vertexWrite = 0;
+  }
+  const std::size_t first = vertexWrite;
+  void* mapped = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(Vertex)),
+                                  static_cast<GLsizeiptr>(count * sizeof(Vertex)),
+                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  if (mapped != nullptr) {
+    std::memcpy(mapped, vertices, count * sizeof(Vertex));
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+  } else {
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(Vertex)),
+                    static_cast<GLsizeiptr>(count * sizeof(Vertex)), vertices);
+  }
+  vertexWrite += count;
+  return first;
 }
 
 void Device::clear(ClearFlags flags, std::uint32_t colour, float z) {
@@ -452,8 +468,8 @@ void Device::drawTriangles(const Vertex* vertices, std::size_t vertexCount, Vert
   impl.applyRenderState(backBuffer);
   impl.applySamplersAndTextures();
   impl.useProgram(space, backBuffer);
-  impl.uploadVertices(vertices, count);
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+  const std::size_t first = impl.uploadVertices(vertices, count);
+  glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
   ++impl.drawCalls;
 }
 
@@ -465,7 +481,7 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
   impl.applyRenderState(backBuffer);
   impl.applySamplersAndTextures();
   impl.useProgram(VertexSpace::TargetPixels, backBuffer);
-  impl.uploadVertices(vertices, quadCount * 4);
+  const std::size_t first = impl.uploadVertices(vertices, quadCount * 4);
   if (quadCount > impl.quadCapacity) {
     const std::size_t capacity = std::max(quadCount, impl.quadCapacity * 2);
     std::vector<std::uint32_t> indices(capacity * 6);
@@ -478,7 +494,8 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
                  indices.data(), GL_STATIC_DRAW);
     impl.quadCapacity = capacity;
   }
-  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr);
+  glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr,
+                           static_cast<GLint>(first));
   ++impl.drawCalls;
 }
 
