@@ -55,6 +55,14 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+TEST(HueChange, EachPixelKeepsItsOwnAlphaWhenColoursRepeat) {
+  PixelBuffer pixels = makeRow({makePixel(100, 255, 0, 0), makePixel(200, 255, 0, 0), makePixel(0, 0, 255, 0),
+                                makePixel(7, 255, 0, 0)});
+  hueChange(pixels.view(), 120);
+  EXPECT_EQ(rowOf(pixels), (std::vector<Pixel>{makePixel(100, 0, 255, 0), makePixel(200, 0, 255, 0),
+                                               makePixel(0, 0, 0, 255), makePixel(7, 0, 255, 0)}));
+}
+
 TEST(Blur, WeighsTheCrossByAlphaWithTheCentreDoubled) {
   PixelBuffer pixels = makeBuffer(3, 3, 0xFF777777);
   auto at = [&](int x, int y) -> Pixel& { return pixels.view().at(x, y); };

@@ -239,6 +239,8 @@ bool FontFace::loadGlyph(char32_t codePoint, GlyphFormat format, std::int32_t sc
   glyph.metrics.originY = slot->bitmap_top;
   glyph.metrics.cellIncX = static_cast<int>((advance + 32) >> 6);
   if (slot->bitmap.width == 0 || slot->bitmap.rows == 0) return true;  // blank: 1 × 1 box, no buffer
+  // Colour (emoji) and sub-pixel bitmaps have no Windows glyph-buffer form; such glyphs are skipped.
+  if (slot->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return false;
   if (withBits) {
     convertBitmap(slot->bitmap, format, glyph);
   } else {

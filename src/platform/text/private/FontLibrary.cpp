@@ -184,6 +184,7 @@ std::optional<FaceMatch> FontLibrary::matchCharacter(char32_t codePoint, bool bo
   FcCharSetAddChar(characters, codePoint);
   FcPatternAddCharSet(pattern, FC_CHARSET, characters);
   FcCharSetDestroy(characters);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
   if (const char* language = languageFor(codePoint)) {
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(language));
   }
