@@ -301,3 +301,39 @@ technique T { pass P { AlphaBlendEnable = false; PixelShader = compile ps_2_0 PS
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EffectTest, PassTextureStatesBindTextureParametersToUnits) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto effect = compile(R"(texture overlay;
+sampler2D overlaySampler : register(s3);
+float4 PS(float2 tex : TEXCOORD0) : COLOR0 { return tex2D(overlaySampler, tex); }
+technique T { pass P {
+  AlphaBlendEnable = false;
+  Texture[3] = <overlay>;
+  MinFilter[3] = Point; MagFilter[3] = Point; AddressU[3] = Clamp;
+  PixelShader = compile ps_2_0 PS();
+} }
+)");
+  ASSERT_TRUE(effect);
+  auto overlay = gfxtest::managedTexture(1, 1, {0xFF123456});
+  auto sprite = gfxtest::managedTexture(2, 1, {0xFFFFFFFF, 0xFFFFFFFF});
+  auto target = Texture::createRenderTarget(2, 1);
+  ASSERT_TRUE(effect->setTexture("overlay", overlay.get()));
+  device.setRenderTarget(0, target.get());
+  gfx::SpriteBatch batch(device);
+  effect->begin();
+  batch.begin(false);
+  effect->beginPass(0);
+  EXPECT_EQ(device.texture(3), overlay.get());
+  EXPECT_EQ(device.samplerState(3).addressU, gfx::Address::Clamp);
+  batch.draw(sprite.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+  batch.end();
+  effect->endPass();
+  effect->end();
+  EXPECT_EQ(gfxtest::readTarget(*target), (std::vector<std::uint32_t>{0xFF123456, 0xFF123456}));
+}
+
+}  // namespace
