@@ -147,3 +147,32 @@ TEST(EffectSourceTest, MalformedTechniquesReportTheirLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every cut of a valid effect, and every byte of it replaced by a brace or a quote, parses or fails with a
+// message: never a crash, a hang or a read past the text (the sanitizer build checks the last).
+TEST(EffectSourceTest, TruncatedAndCorruptedTextFailsCleanly) {
+  const std::string text = std::string(kEffect) +
+                           "texture t : register(t1);\nsampler s : register(s2) = sampler_state { Texture = <t>; };\n"
+                           "float f = -1.5e-1;\n/* open comment";
+  for (std::size_t length = 0; length <= text.size(); ++length) {
+    std::string errors;
+    auto source = gfx::parseEffectSource(std::string_view(text).substr(0, length), &errors);
+    EXPECT_TRUE(source.has_value() || errors.rfind("effect(", 0) == 0) << length;
+    if (source) {
+      EXPECT_EQ(lineCount(source->hlsl), lineCount(text.substr(0, length))) << length;
+    }
+  }
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    for (char replacement : {'{', '}', '"', '<', '='}) {
+      std::string corrupted = text;
+      corrupted[at] = replacement;
+      std::string errors;
+      auto source = gfx::parseEffectSource(corrupted, &errors);
+      EXPECT_TRUE(source.has_value() || !errors.empty()) << at;
+    }
+  }
+}
+
+}  // namespace
