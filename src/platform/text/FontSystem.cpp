@@ -1,12 +1,18 @@
 #include "platform/text/FontSystem.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/text/private/FontLibrary.h"
 
 namespace text {
 
 bool addPrivateFontFile(const std::string& path) {
   const auto library = detail::FontLibrary::instance();
-  return library && library->addAppFont(path);
+  if (!library) return false;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return !error && library->addAppFont(absolute.string());
 }
 
 void removePrivateFontFiles() {

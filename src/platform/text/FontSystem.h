@@ -9,7 +9,7 @@
 
 namespace text {
 
-// Makes the font file at `path` (absolute, UTF-8) visible to this process only; every face of a collection
+// Makes the font file at `path` (UTF-8; relative to the working folder unless absolute) visible to this process only; every face of a collection
 // (.ttc) is added. False when fontconfig cannot read it as a font.
 [[nodiscard]] bool addPrivateFontFile(const std::string& path);
 // Forgets every file added with addPrivateFontFile.

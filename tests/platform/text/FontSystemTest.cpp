@@ -35,6 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExistsCase{"Arial", true},
         // A match that fontconfig would substitute proves nothing: these do not exist.
         ExistsCase{"No Such Family Anywhere", false}, ExistsCase{"Liberation", false}, ExistsCase{"", false},
+        ExistsCase{"LiberationSans", false}, ExistsCase{"Liberation Sans ", false},
         ExistsCase{"黑", false}));
 
 TEST(ResolveFamily, TakesTheFirstExistingNameElseTheFallback) {

@@ -115,7 +115,17 @@ bool FontLibrary::listed(std::string_view family) {
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
   FcFontSet* fonts = FcFontList(m_config, pattern, objects);
-  const bool found = fonts && fonts->nfont > 0;
+  // fontconfig's listing also ignores blanks; Windows compares whole names, ignoring only case.
+  bool found = false;
+  for (int i = 0; fonts && i < fonts->nfont && !found; ++i) {
+    FcChar8* listedName = nullptr;
+    for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &listedName) == FcResultMatch; ++n) {
+      if (sameName(reinterpret_cast<const char*>(listedName), family)) {
+        found = true;
+        break;
+      }
+    }
+  }
   if (fonts) FcFontSetDestroy(fonts);
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
