@@ -99,7 +99,13 @@ float CubismModel::getParameterValue(int index) const {
   return 0.0f;
 }
 
-float CubismModel::getParameterValue(CubismIdHandle id) { return getParameterValue(getParameterIndex(id)); }
+int CubismModel::findParameterIndex(CubismIdHandle id) const {
+  if (auto it = m_parameterIndexById.find(id); it != m_parameterIndexById.end()) return it->second;
+  if (auto it = m_extraParameterIndexById.find(id); it != m_extraParameterIndexById.end()) return it->second;
+  return -1;
+}
+
+float CubismModel::getParameterValue(CubismIdHandle id) const { return getParameterValue(findParameterIndex(id)); }
 
 float CubismModel::clampOrWrap(int index, float value) const {
   const MocParameter& p = m_moc->data().parameters[static_cast<std::size_t>(index)];
@@ -177,7 +183,13 @@ float CubismModel::getPartOpacity(int index) const {
   return 0.0f;
 }
 
-float CubismModel::getPartOpacity(CubismIdHandle id) { return getPartOpacity(getPartIndex(id)); }
+int CubismModel::findPartIndex(CubismIdHandle id) const {
+  if (auto it = m_partIndexById.find(id); it != m_partIndexById.end()) return it->second;
+  if (auto it = m_extraPartIndexById.find(id); it != m_extraPartIndexById.end()) return it->second;
+  return -1;
+}
+
+float CubismModel::getPartOpacity(CubismIdHandle id) const { return getPartOpacity(findPartIndex(id)); }
 
 void CubismModel::setPartOpacity(int index, float opacity) {
   if (index >= 0 && index < getPartCount()) {

@@ -59,7 +59,7 @@ class CubismModel {
   bool isParameterRepeat(int index) const;
   bool isParameterBlendShape(int index) const;
   float getParameterValue(int index) const;
-  float getParameterValue(CubismIdHandle id);
+  float getParameterValue(CubismIdHandle id) const;  // 0 for an id never used with this model
   // value·weight + current·(1 − weight); clamped to the range, or wrapped for repeat parameters.
   void setParameterValue(int index, float value, float weight = 1.0f);
   void setParameterValue(CubismIdHandle id, float value, float weight = 1.0f);
@@ -77,7 +77,7 @@ class CubismModel {
   CubismIdHandle getPartId(int index) const;
   int getPartParentPartIndex(int index) const;
   float getPartOpacity(int index) const;
-  float getPartOpacity(CubismIdHandle id);
+  float getPartOpacity(CubismIdHandle id) const;
   void setPartOpacity(int index, float opacity);
   void setPartOpacity(CubismIdHandle id, float opacity);
 
@@ -112,6 +112,8 @@ class CubismModel {
 
  private:
   float clampOrWrap(int index, float value) const;
+  int findParameterIndex(CubismIdHandle id) const;
+  int findPartIndex(CubismIdHandle id) const;
   float* extraValue(int index);
 
   std::shared_ptr<const CubismMoc> m_moc;

@@ -32,7 +32,9 @@ std::shared_ptr<CubismMotion> CubismMotion::create(std::span<const std::uint8_t>
   motion->m_durationSeconds = std::isfinite(duration) && duration > 0.0f ? duration : 0.0f;
   const float fps = json::number(meta, "Fps", 30.0f);
   motion->m_fps = std::isfinite(fps) && fps > 0.0f ? fps : 30.0f;
-  motion->m_loop = json::boolean(meta, "Loop", false);
+  // Playback does not loop unless asked: the files mark nearly every motion as looping, yet an application
+  // relies on motions ending (priorities fall back, idle motions take turns).
+  motion->m_loopAuthored = json::boolean(meta, "Loop", false);
   motion->m_curves->restrictedBeziers = json::boolean(meta, "AreBeziersRestricted", false);
   // A missing or negative fade time means one second.
   const float fadeIn = json::number(meta, "FadeInTime", -1.0f);

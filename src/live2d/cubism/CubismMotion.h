@@ -31,6 +31,8 @@ class CubismMotion : public ACubismMotion {
 
   void setIsLoop(bool loop) { m_loop = loop; }
   bool isLoop() const { return m_loop; }
+  // The file's own Loop flag, which playback does not follow by itself.
+  bool isLoopAuthored() const { return m_loopAuthored; }
   // Parameters that the model's EyeBlink and LipSync curves drive.
   void setEffectIds(const std::vector<CubismIdHandle>& eyeBlinkIds, const std::vector<CubismIdHandle>& lipSyncIds);
 
@@ -58,6 +60,7 @@ class CubismMotion : public ACubismMotion {
   float m_durationSeconds = 0.0f;
   float m_fps = 30.0f;
   bool m_loop = false;
+  bool m_loopAuthored = false;
   std::vector<CubismIdHandle> m_eyeBlinkIds;
   std::vector<CubismIdHandle> m_lipSyncIds;
   CubismIdHandle m_idEyeBlink = nullptr;

@@ -49,6 +49,21 @@ Texel sample(const std::vector<std::uint8_t>& rgba, int width, int height, float
 
 }  // namespace
 
+CubismMatrix44 CubismSoftwareRenderer::canvasProjection(const CubismModel& model, int width, int height) {
+  const float ppu = model.getPixelsPerUnit();
+  const float zoom = static_cast<float>(width) / (model.getCanvasWidth() * ppu);
+  const auto w = static_cast<float>(std::max(1, width));
+  const auto h = static_cast<float>(std::max(1, height));
+  CubismMatrix44 m;
+  m.scale(2.0f * ppu * zoom / w, 2.0f * ppu * zoom / h);
+  m.translate(2.0f * model.getCanvasOriginX() * zoom / w - 1.0f, 1.0f - 2.0f * model.getCanvasOriginY() * zoom / h);
+  return m;
+}
+
+int CubismSoftwareRenderer::canvasImageHeight(const CubismModel& model, int width) {
+  return static_cast<int>(static_cast<float>(width) * model.getCanvasHeight() / model.getCanvasWidth());
+}
+
 void CubismSoftwareRenderer::setTarget(int width, int height) {
   m_width = std::max(0, width);
   m_height = std::max(0, height);
@@ -142,16 +157,21 @@ void CubismSoftwareRenderer::rasterize(const CubismDrawItem& item, const Texture
   const std::size_t vertexCount = m_screen.size();
   for (std::size_t t = 0; t + 2 < item.indices.size(); t += 3) {
     const std::uint16_t i0 = item.indices[t];
-    const std::uint16_t i1 = item.indices[t + 1];
-    const std::uint16_t i2 = item.indices[t + 2];
+    std::uint16_t i1 = item.indices[t + 1];
+    std::uint16_t i2 = item.indices[t + 2];
     if (i0 >= vertexCount || i1 >= vertexCount || i2 >= vertexCount) continue;
     const ScreenVertex a = m_screen[i0];
-    const ScreenVertex b = m_screen[i1];
-    const ScreenVertex c = m_screen[i2];
+    ScreenVertex b = m_screen[i1];
+    ScreenVertex c = m_screen[i2];
     // Screen y points down, so a counter-clockwise triangle of y-up clip space has negative area here.
-    const float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
     if (!(std::fabs(area) > 1e-12f)) continue;
     if (item.culling && area > 0.0f) continue;
+    if (area < 0.0f) {
+      std::swap(b, c);
+      std::swap(i1, i2);
+      area = -area;
+    }
     const float minX = std::max(0.0f, std::floor(std::min({a.x, b.x, c.x})));
     const float maxX = std::min(static_cast<float>(m_width - 1), std::ceil(std::max({a.x, b.x, c.x})));
     const float minY = std::max(0.0f, std::floor(std::min({a.y, b.y, c.y})));
@@ -176,14 +196,29 @@ void CubismSoftwareRenderer::rasterize(const CubismDrawItem& item, const Texture
       level = &texture->levels[static_cast<std::size_t>(lod)];
     }
     const float inverseArea = 1.0f / area;
+    // A pixel centre exactly on an edge belongs to one of the two triangles sharing it: the one that
+    // walks the edge downward (or leftward when flat), so shared edges are not blended twice.
+    const auto owns = [](const ScreenVertex& p, const ScreenVertex& q) {
+      return q.y > p.y || (q.y == p.y && q.x < p.x);
+    };
+    const bool ownsBC = owns(b, c);
+    const bool ownsCA = owns(c, a);
+    const bool ownsAB = owns(a, b);
+    const auto edge = [](const ScreenVertex& p, const ScreenVertex& q, float x, float y) {
+      return (q.x - p.x) * (y - p.y) - (q.y - p.y) * (x - p.x);
+    };
     for (int py = static_cast<int>(minY); py <= static_cast<int>(maxY); ++py) {
       const float sy = static_cast<float>(py) + 0.5f;
       for (int px = static_cast<int>(minX); px <= static_cast<int>(maxX); ++px) {
         const float sx = static_cast<float>(px) + 0.5f;
-        const float w0 = ((b.x - sx) * (c.y - sy) - (b.y - sy) * (c.x - sx)) * inverseArea;
-        const float w1 = ((c.x - sx) * (a.y - sy) - (c.y - sy) * (a.x - sx)) * inverseArea;
+        const float e0 = edge(b, c, sx, sy);
+        const float e1 = edge(c, a, sx, sy);
+        const float e2 = edge(a, b, sx, sy);
+        if (e0 < 0.0f || e1 < 0.0f || e2 < 0.0f) continue;
+        if ((e0 == 0.0f && !ownsBC) || (e1 == 0.0f && !ownsCA) || (e2 == 0.0f && !ownsAB)) continue;
+        const float w0 = e0 * inverseArea;
+        const float w1 = e1 * inverseArea;
         const float w2 = 1.0f - w0 - w1;
-        if (w0 < 0.0f || w1 < 0.0f || w2 < 0.0f) continue;
         Texel texel;
         if (level) {
           texel = sample(level->rgba, level->width, level->height, w0 * u0 + w1 * u1 + w2 * u2,

@@ -20,6 +20,11 @@ struct CubismImage {
 
 class CubismSoftwareRenderer : public CubismRenderer {
  public:
+  // Maps the model's canvas onto a width × height image at a uniform scale (width / canvas width), the
+  // canvas's top-left corner at the image's.
+  static CubismMatrix44 canvasProjection(const CubismModel& model, int width, int height);
+  static int canvasImageHeight(const CubismModel& model, int width);
+
   void setTarget(int width, int height);
   void clear(float r, float g, float b, float a);
   // Binds an image as model texture `index`; straight images are premultiplied here unless the renderer

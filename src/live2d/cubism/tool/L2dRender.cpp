@@ -36,9 +36,6 @@ int usage() {
 
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
-  CubismFrameworkOption option;
-  option.logFunction = printLog;
-  option.loggingLevel = LogLevel::Warning;
   CubismFramework::setLogFunction(printLog);
   CubismFramework::setLoggingLevel(LogLevel::Warning);
 
@@ -83,10 +80,7 @@ int main(int argc, char** argv) {
   }
   model->update();
 
-  const float canvasWidth = model->getCanvasWidth() * model->getPixelsPerUnit();
-  const float canvasHeight = model->getCanvasHeight() * model->getPixelsPerUnit();
-  const int height = static_cast<int>(static_cast<float>(width) * canvasHeight / canvasWidth);
-  const float zoom = static_cast<float>(width) / canvasWidth;
+  const int height = CubismSoftwareRenderer::canvasImageHeight(*model, width);
   CubismSoftwareRenderer renderer;
   renderer.initialize(model.get());
   renderer.setTarget(width, height);
@@ -99,13 +93,7 @@ int main(int argc, char** argv) {
     }
     renderer.bindTexture(i, *image);
   }
-  // Canvas pixels scaled by `zoom` onto the image, y up in model space and down in the image.
-  CubismMatrix44 mvp;
-  const float ppu = model->getPixelsPerUnit();
-  mvp.scale(2.0f * ppu * zoom / static_cast<float>(width), 2.0f * ppu * zoom / static_cast<float>(height));
-  mvp.translate(2.0f * model->getCanvasOriginX() * zoom / static_cast<float>(width) - 1.0f,
-                1.0f - 2.0f * model->getCanvasOriginY() * zoom / static_cast<float>(height));
-  renderer.setMvpMatrix(mvp);
+  renderer.setMvpMatrix(CubismSoftwareRenderer::canvasProjection(*model, width, height));
   renderer.drawModel();
   std::string error;
   if (!writePng(outPath, renderer.compositeOver(1.0f, 1.0f, 1.0f), &error)) {
