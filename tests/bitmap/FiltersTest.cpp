@@ -49,11 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         HueCase{"orange", makePixel(255, 255, 128, 0), 60, makePixel(255, 127, 255, 0)},
         // H = 150, H' = 240 lands in the (X, 0, C) sector with X = 0; m = 0.156862… and m·255 = 39.99… → 39.
         HueCase{"truncated", makePixel(255, 40, 200, 120), 90, makePixel(255, 39, 39, 200)}),
-    [](const auto& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) ch = ch == ' ' ? '_' : ch;
-      return name;
-    });
+    testing::CaseName());
 
 TEST(HueChange, EachPixelKeepsItsOwnAlphaWhenColoursRepeat) {
   PixelBuffer pixels = makeRow({makePixel(100, 255, 0, 0), makePixel(200, 255, 0, 0), makePixel(0, 0, 255, 0),

@@ -208,11 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptCase{"png cut in its data", truncated(encodePng(sample().view()), 45)},
                       CorruptCase{"png with a damaged body", withGarbageBody(encodePng(sample().view()))},
                       CorruptCase{"bmp header only", truncated(handMadeBmp(), 30)}),
-    [](const auto& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) ch = ch == ' ' ? '_' : ch;
-      return name;
-    });
+    testing::CaseName());
 
 }  // namespace
 }  // namespace bitmap

@@ -125,11 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {0x11111111, 0x11111111, 0xFF000000, 0xFF7F7F7F}},
         GradientCase{"empty", {0, 0, 0, 1}, 0xFF000000, 0xFFFFFFFF, false,
                      {0x11111111, 0x11111111, 0x11111111, 0x11111111}}),
-    [](const auto& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) ch = ch == ' ' ? '_' : ch;
-      return name;
-    });
+    testing::CaseName());
 
 struct CompositeCase {
   const char* name;
@@ -166,11 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         CompositeCase{"negative opacity clamps", 0xFFFF0000, 0xFF0000FF, -5, 0xFF0000FF},
         // Both transparent: a = 0 leaves the destination's colour bytes alone.
         CompositeCase{"nothing onto nothing", 0x00FFFFFF, 0x00ABCDEF, 255, 0x00ABCDEF}),
-    [](const auto& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) ch = ch == ' ' ? '_' : ch;
-      return name;
-    });
+    testing::CaseName());
 
 constexpr Pixel A = 0xFFAA0000, B = 0xFF00BB00, C = 0xFF0000CC, D = 0xFFDDDDDD, Z = 0x00000000;
 

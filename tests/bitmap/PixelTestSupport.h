@@ -29,6 +29,15 @@ inline std::vector<Pixel> rowOf(const PixelBuffer& buffer, int y = 0) {
   return {row, row + buffer.width()};
 }
 
+// Names parameterised cases after their `name` field.
+struct CaseName {
+  std::string operator()(const auto& info) const {
+    std::string name = info.param.name;
+    for (char& ch : name) ch = ch == ' ' ? '_' : ch;
+    return name;
+  }
+};
+
 // Prints pixels as A,R,G,B so that a failing comparison reads like the hand computation.
 inline std::string describe(Pixel p) {
   return "(" + std::to_string(alphaOf(p)) + "," + std::to_string(redOf(p)) + "," + std::to_string(greenOf(p)) +
