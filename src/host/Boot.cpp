@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+#ifdef QUILLON_HAS_AUDIO
+#include "audio/Audio.h"
+#endif
 #include "engine/Engine.h"
 #include "host/BlankRenderer.h"
 #include "host/EngineLibrary.h"
@@ -26,20 +29,16 @@ namespace host {
 
 namespace {
 
-// What a failed start has to undo, in the original's order: the library, the window, the window class.
+// What the end of a run undoes, in the original's order: the library, then the window. The window class's
+// counterpart, SDL's video subsystem, stays up until the process ends.
 struct StartedPieces {
   EngineLibrary library;
   std::unique_ptr<windowing::GameWindow> window;
-  bool video = false;
 
   void release() {
     library.close();
     session().window = nullptr;
     window.reset();
-    if (video) {
-      windowing::stopVideo();
-      video = false;
-    }
   }
 };
 
@@ -60,7 +59,6 @@ bool createWindowAndLoadLibrary(LaunchConfig& config, StartedPieces& pieces) {
     startupError(config, nullptr, kRegisterClassFailed, config.windowClassName);
     return false;
   }
-  pieces.video = true;
   pieces.window = windowing::GameWindow::create(config.titleValue, config.screenWidth, config.screenHeight, &reason);
   if (pieces.window == nullptr) {
     std::fprintf(stderr, "[host] window: %s\n", reason.c_str());
@@ -179,8 +177,13 @@ int runPlayer(int argc, char** argv) {
   // Step 8.
   installClassHooks();
 
-  // Step 11 (the audio steps 9 and 10 come with the audio module). The renderer takes this place once it
-  // exists; meanwhile the window stays black.
+#ifdef QUILLON_HAS_AUDIO
+  // Steps 9 and 10.
+  audio::defineAudioSlotClass();
+  audio::startAudio();
+#endif
+
+  // Step 11. The renderer takes this place once it exists; meanwhile the window stays black.
   publishRenderer(std::make_unique<BlankRenderer>(*pieces.window));
 
   // Step 12. A replacement engine library brings its own interpreter, which our script interface does not
@@ -194,6 +197,9 @@ int runPlayer(int argc, char** argv) {
                               config.archivePath ? config.archivePath->c_str() : "");
   // The renderer is released while its window still exists; then the library, the window and the class go.
   teardown();
+#ifdef QUILLON_HAS_AUDIO
+  audio::shutdownAudio();
+#endif
   pieces.release();
   session().procedure = nullptr;
   return engine::exitStatus();

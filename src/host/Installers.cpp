@@ -1,5 +1,8 @@
 #include "host/Installers.h"
 
+#ifdef QUILLON_HAS_AUDIO
+#include "audio/Audio.h"
+#endif
 #include "engine/Engine.h"
 #include "host/LaunchConfig.h"
 #include "host/MessagePump.h"
@@ -98,7 +101,9 @@ void installTableAccessors() {
 
 void installFirstHooks() {
   engine::EngineHooks& hooks = engine::hooks();
-  // Audio has no definer yet; the slot stays empty until the audio module provides one.
+#ifdef QUILLON_HAS_AUDIO
+  hooks.defineAudio = audio::defineAudioModule;
+#endif
   hooks.defineColor = defineColorHook;
   hooks.defineTone = defineToneHook;
   hooks.installWindowProc = installWindowProcHook;

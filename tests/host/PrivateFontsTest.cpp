@@ -17,7 +17,13 @@ int applicationFontCount() {
   return set != nullptr ? set->nfont : 0;
 }
 
-TEST(PrivateFontsTest, AddsFilesSkipsFoldersAndRemovesThemAgain) {
+class PrivateFontsTest : public ::testing::Test {
+ protected:
+  // Fontconfig keeps its configuration until told to let go; leak checks would report it otherwise.
+  static void TearDownTestSuite() { FcFini(); }
+};
+
+TEST_F(PrivateFontsTest, AddsFilesSkipsFoldersAndRemovesThemAgain) {
   if (!std::filesystem::exists(kSampleFont)) {
     GTEST_SKIP() << "sample font " << kSampleFont << " is not installed";
   }
@@ -39,7 +45,7 @@ TEST(PrivateFontsTest, AddsFilesSkipsFoldersAndRemovesThemAgain) {
   EXPECT_TRUE(fonts.added().empty());
 }
 
-TEST(PrivateFontsTest, MissingFolderAddsNothing) {
+TEST_F(PrivateFontsTest, MissingFolderAddsNothing) {
   TempFolder game;
   PrivateFonts fonts;
   EXPECT_EQ(fonts.addFolder((game.path() / "Fonts").string()), 0);

@@ -58,7 +58,6 @@ class WindowProcedureTest : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     s_window.reset();
-    stopVideo();
   }
 
   void SetUp() override {

@@ -45,11 +45,12 @@ bool startVideo(std::string* error) {
     }
     return false;
   }
+  // The GL driver stays loaded for the whole process: the renderer recreates contexts on resets, and
+  // unloading Mesa's driver leaves allocations behind that leak checks then report.
+  if (SDL_GL_LoadLibrary(nullptr) != 0) {
+    std::fprintf(stderr, "[window] no GL library: %s\n", SDL_GetError());
+  }
   return true;
-}
-
-void stopVideo() {
-  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
 std::unique_ptr<GameWindow> GameWindow::create(const std::string& title, int clientWidth, int clientHeight,

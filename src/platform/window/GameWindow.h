@@ -26,10 +26,9 @@ constexpr Point centredOrigin(int workWidth, int workHeight, int outerWidth, int
   return {(workWidth - outerWidth) / 2, (workHeight - outerHeight) / 2};
 }
 
-// Starts and stops SDL's video and event subsystems: what registering the window class was. False, with the
-// reason, when no video driver can start.
+// Starts SDL's video and event subsystems: what registering the window class was. False, with the reason,
+// when no video driver can start. They stay up until the process ends (see startVideo's note on GL).
 [[nodiscard]] bool startVideo(std::string* error);
-void stopVideo();
 
 class GameWindow {
  public:

@@ -31,7 +31,6 @@ class GameWindowTest : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     s_window.reset();
-    stopVideo();
   }
   void SetUp() override {
     ASSERT_NE(s_window, nullptr);
