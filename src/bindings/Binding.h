@@ -228,6 +228,7 @@ struct Entry<Body> {
   static constexpr bool kVariadic = (sizeof...(Params) == 1 && (std::is_same_v<Params, Args> && ...));
   static constexpr int kArity = kVariadic ? -1 : static_cast<int>(sizeof...(Params));
   static_assert(kVariadic || !(std::is_same_v<Params, Args> || ...), "Args must be the only parameter");
+  static_assert(sizeof...(Params) <= 15, "the interpreter passes at most 15 fixed arguments");
   // A raise longjmps past the converted arguments, so they must not need destroying.
   static_assert(((std::is_reference_v<Params> || std::is_trivially_destructible_v<Params>) && ...));
 
