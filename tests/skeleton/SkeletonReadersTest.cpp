@@ -311,6 +311,49 @@ TEST_P(SampleReaders, SetupPoseMatchesTheExportedBounds) {
     }
 }
 
+// Every animation, posed from either reader's data at the same times, gives the same skeleton.
+TEST_P(SampleReaders, AnimationsPoseTheSameFromBothReaders) {
+    SKIP_WITHOUT_SAMPLES();
+    LoadedSample json = loadSample(GetParam(), false);
+    LoadedSample binary = loadSample(GetParam(), true);
+    ASSERT_TRUE(json.data && binary.data);
+    Skeleton fromJson(*json.data), fromBinary(*binary.data);
+    for (size_t a = 0; a < json.data->animations.size(); ++a) {
+        const Animation& animationJ = *json.data->animations[a];
+        const Animation& animationB = *binary.data->animations[a];
+        for (float time = 0; time <= animationJ.duration() + 0.05f; time += 0.1f) {
+            std::vector<const Event*> eventsJ, eventsB;
+            animationJ.apply(fromJson, time - 0.1f, time, false, &eventsJ, 1, MixBlend::Setup, MixDirection::In);
+            animationB.apply(fromBinary, time - 0.1f, time, false, &eventsB, 1, MixBlend::Setup, MixDirection::In);
+            fromJson.updateWorldTransform();
+            fromBinary.updateWorldTransform();
+            const std::string where = animationJ.name() + " at " + std::to_string(time);
+            EXPECT_EQ(eventsJ.size(), eventsB.size()) << where;
+            for (size_t i = 0; i < fromJson.bones.size(); ++i) {
+                const Bone& j = *fromJson.bones[i];
+                const Bone& b = *fromBinary.bones[i];
+                // JSON rounds key times, values and curve handles; over a fast move of hundreds of units that
+                // reaches about a unit. A wrong key, scale or index is off by far more.
+                EXPECT_NEAR(j.worldX, b.worldX, 1.5) << where << " " << j.data.name;
+                EXPECT_NEAR(j.worldY, b.worldY, 1.5) << where << " " << j.data.name;
+                // IK turns those small offsets into small angles.
+                EXPECT_NEAR(std::remainder(j.worldRotationX() - b.worldRotationX(), 360.0f), 0, 1.0)
+                    << where << " " << j.data.name;
+                EXPECT_NEAR(j.worldScaleX(), b.worldScaleX(), 5e-3) << where << " " << j.data.name;
+            }
+            for (size_t i = 0; i < fromJson.slots.size(); ++i) {
+                const Slot& j = *fromJson.slots[i];
+                const Slot& b = *fromBinary.slots[i];
+                EXPECT_EQ(j.attachment ? j.attachment->name : "", b.attachment ? b.attachment->name : "") << where;
+                EXPECT_EQ(fromJson.drawOrder[i]->data.index, fromBinary.drawOrder[i]->data.index) << where;
+                EXPECT_EQ(j.deform.size(), b.deform.size()) << where;
+            }
+        }
+        fromJson.setToSetupPose();
+        fromBinary.setToSetupPose();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Samples, SampleReaders, ::testing::ValuesIn(allSamples()),
                          [](const ::testing::TestParamInfo<Sample>& info) {
                              std::string name = info.param.stem;
