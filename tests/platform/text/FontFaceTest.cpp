@@ -184,3 +184,22 @@ TEST(Glyphs, UnknownFamilyStillOpensAFace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FaceLifetime, FaceKeptPastShutdownStillWorksBesideARestartedSystem) {
+  auto face = text::FontFace::open({"Arial", 20, false, false});
+  ASSERT_NE(face, nullptr);
+  text::shutdownFontSystem();
+  EXPECT_TRUE(text::fontExists("SimHei")) << "a new system starts while the old face lives";
+  text::Glyph glyph;
+  EXPECT_TRUE(face->loadGlyph(U'Q', text::GlyphFormat::Gray, 0x10000, true, glyph));
+  EXPECT_FALSE(glyph.bits.empty());
+  face.reset();
+  EXPECT_TRUE(text::fontExists("Arial")) << "the old system's end leaves the new one working";
+  const auto fresh = text::FontFace::open({"宋体", 16, false, false});
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(fresh->loadGlyph(U'字', text::GlyphFormat::Gray, 0x10000, true, glyph));
+}
+
+}  // namespace

@@ -55,12 +55,16 @@ std::shared_ptr<FontLibrary>& current() {
   return library;
 }
 
+// Libraries alive: a face kept past shutdown keeps its library, and a restart makes another.
+int g_liveLibraries = 0;
+
 }  // namespace
 
 std::shared_ptr<FontLibrary> FontLibrary::instance() {
   std::shared_ptr<FontLibrary>& library = current();
   if (!library) {
     std::shared_ptr<FontLibrary> started(new FontLibrary());
+    ++g_liveLibraries;
     if (!started->start()) return nullptr;
     library = std::move(started);
   }
@@ -90,11 +94,9 @@ bool FontLibrary::start() {
 FontLibrary::~FontLibrary() {
   for (auto& [key, face] : m_faces) FT_Done_Face(face);
   if (m_freetype) FT_Done_FreeType(m_freetype);
-  if (m_config) {
-    FcConfigDestroy(m_config);
-    // Only the process-wide library is ever built, so nothing of fontconfig's is left in use here.
-    FcFini();
-  }
+  if (m_config) FcConfigDestroy(m_config);
+  // fontconfig's state is process-wide: it may only be finished when no other library still uses it.
+  if (--g_liveLibraries == 0) FcFini();
 }
 
 bool FontLibrary::addAppFont(const std::string& path) {
