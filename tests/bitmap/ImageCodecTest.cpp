@@ -81,6 +81,26 @@ Bytes handMadePng() {
   return out;
 }
 
+// A 4 × 1 paletted PNG whose transparency chunk gives entries 0–2 alpha 255, 128 and 0; entry 3 has none.
+Bytes handMadePalettedPng() {
+  Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes header;
+  put32be(header, 4);
+  put32be(header, 1);
+  header.insert(header.end(), {8, 3, 0, 0, 0});
+  pngChunk(out, "IHDR", header);
+  pngChunk(out, "PLTE", {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255});
+  pngChunk(out, "tRNS", {255, 128, 0});
+  const Bytes raw = {0, 0, 1, 2, 3};
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  Bytes packed(size);
+  compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
+  packed.resize(size);
+  pngChunk(out, "IDAT", packed);
+  pngChunk(out, "IEND", {});
+  return out;
+}
+
 // A 2 × 1 uncompressed true-colour TGA stored top row first.
 Bytes handMadeTga() {
   Bytes out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -106,6 +126,12 @@ TEST(DecodeImage, ReadsAPngWithStraightAlpha) {
   ASSERT_TRUE(image);
   // Colour bytes are kept as stored, not multiplied by alpha, even where alpha is 0.
   EXPECT_EQ(rowOf(*image), (std::vector<Pixel>{makePixel(40, 10, 20, 30), makePixel(0, 200, 100, 50)}));
+}
+
+TEST(DecodeImage, ReadsAPalettedPngWithPerEntryTransparency) {
+  const auto image = decodeImage(handMadePalettedPng());
+  ASSERT_TRUE(image);
+  EXPECT_EQ(rowOf(*image), (std::vector<Pixel>{0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFFFFFFFF}));
 }
 
 TEST(DecodeImage, ReadsATgaThoughItHasNoSignature) {
