@@ -169,5 +169,41 @@ TEST_F(Timelines, EventsFireBetweenLastAndCurrentTime) {
     EXPECT_TRUE(fired.empty());
 }
 
+TEST(ConstraintAndOrderTimelines, DrawOrderAndIkKeys) {
+    auto data = loadJson(R"({"bones":[{"name":"root"},{"name":"a","parent":"root","length":10},
+        {"name":"b","parent":"a","x":10,"length":10},{"name":"t","parent":"root","x":5,"y":5}],
+      "slots":[{"name":"s0","bone":"root"},{"name":"s1","bone":"root"},{"name":"s2","bone":"root"}],
+      "ik":[{"name":"leg","bones":["a","b"],"target":"t","mix":0.2}],
+      "animations":{"shuffle":{
+        "drawOrder":[{"time":0.5,"offsets":[{"slot":"s0","offset":2}]},{"time":1}],
+        "ik":{"leg":[{"mix":1,"bendPositive":false,"stretch":true},{"time":1,"mix":0}]}}}})");
+    ASSERT_TRUE(data);
+    Skeleton skeleton(*data);
+    const Animation& shuffle = *data->findAnimation("shuffle");
+    auto order = [&] {
+        std::string names;
+        for (const Slot* slot : skeleton.drawOrder) names += slot->data.name + " ";
+        return names;
+    };
+    auto pose = [&](float time, MixDirection direction = MixDirection::In) {
+        shuffle.apply(skeleton, time, time, false, nullptr, 1, MixBlend::Setup, direction);
+    };
+    pose(0.25f);
+    EXPECT_EQ(order(), "s0 s1 s2 ");
+    pose(0.5f);
+    EXPECT_EQ(order(), "s1 s2 s0 ");
+    pose(1);
+    EXPECT_EQ(order(), "s0 s1 s2 ");
+
+    IkConstraint& leg = *skeleton.findIkConstraint("leg");
+    pose(0.5f);
+    EXPECT_NEAR(leg.mix, 0.5f, 1e-5);
+    EXPECT_EQ(leg.bendDirection, -1);
+    EXPECT_TRUE(leg.stretch);
+    pose(0.5f, MixDirection::Out); // mixing out with setup: discrete values return to the data's
+    EXPECT_EQ(leg.bendDirection, 1);
+    EXPECT_FALSE(leg.stretch);
+}
+
 } // namespace
 } // namespace spine::test
