@@ -177,18 +177,23 @@ int runPlayer(int argc, char** argv) {
   // Step 8.
   installClassHooks();
 
+  // A replacement engine library brings its own interpreter, which our script interface does not reach, so
+  // only the built-in engine gets the player's script classes and functions.
+  bool playerScripting = pieces.library.builtIn();
+
 #ifdef QUILLON_HAS_AUDIO
   // Steps 9 and 10.
-  audio::defineAudioSlotClass();
+  if (playerScripting) {
+    audio::defineAudioSlotClass();
+  }
   audio::startAudio();
 #endif
 
   // Step 11. The renderer takes this place once it exists; meanwhile the window stays black.
   publishRenderer(std::make_unique<BlankRenderer>(*pieces.window));
 
-  // Step 12. A replacement engine library brings its own interpreter, which our script interface does not
-  // reach, so only the built-in engine gets the player's script functions.
-  if (pieces.library.builtIn()) {
+  // Step 12.
+  if (playerScripting) {
     defineConsoleInput();
   }
 
