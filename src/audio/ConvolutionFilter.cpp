@@ -82,45 +82,55 @@ std::unique_ptr<mixer::FilterInstance> Audio_Filter::createInstance() {
 
 Audio_FilterInstance::Audio_FilterInstance(
     std::shared_ptr<const std::vector<std::vector<std::complex<float>>>> partitions)
-    : mixer::FilterInstance(1), m_partitions(std::move(partitions)) {
-  m_ringFrames = (m_partitions->size() + 1) * kPartitionFrames;
-  m_rings.assign(m_ringFrames * kMaxFilterChannels, 0.0f);
+    : mixer::FilterInstance(1), m_partitions(std::move(partitions)), m_partitionCount(m_partitions->size()) {
+  m_history.assign(m_partitionCount * kFftPoints * kMaxFilterChannels, {});
+  m_tails.assign(static_cast<std::size_t>(kPartitionFrames) * kMaxFilterChannels, 0.0f);
   m_input.resize(kFftPoints);
-  m_product.resize(kFftPoints);
+  m_sum.resize(kFftPoints);
 }
 
 void Audio_FilterInstance::filter(float* buffer, unsigned frames, unsigned stride, unsigned channels, float) {
   const float wetAmount = wet();
   const unsigned used = std::min(channels, kMaxFilterChannels);
   for (unsigned start = 0; start + kPartitionFrames <= frames; start += kPartitionFrames) {
+    if (m_partitionCount > 0) m_newest = (m_newest + 1) % m_partitionCount;
     for (unsigned channel = 0; channel < used; ++channel) filterBlock(buffer + channel * stride + start, channel, wetAmount);
-    m_position = (m_position + kPartitionFrames) % m_ringFrames;
   }
 }
 
 void Audio_FilterInstance::filterBlock(float* samples, unsigned channel, float wetAmount) {
-  float* ring = m_rings.data() + channel * m_ringFrames;
+  if (m_partitionCount == 0) {
+    std::fill_n(samples, kPartitionFrames, 0.0f);
+    return;
+  }
   const auto& partitions = *m_partitions;
-  if (!partitions.empty()) {
-    std::fill(m_input.begin(), m_input.end(), std::complex<float>{});
-    for (unsigned i = 0; i < kPartitionFrames; ++i) m_input[i] = samples[i];
-    m_fft.forward(asFloats(m_input));
-    for (std::size_t p = 0; p < partitions.size(); ++p) {
-      const std::vector<std::complex<float>>& spectrum = partitions[p];
-      for (unsigned k = 0; k < kFftPoints; ++k) m_product[k] = m_input[k] * spectrum[k];
-      m_fft.inverse(asFloats(m_product));
-      std::size_t at = (m_position + p * kPartitionFrames) % m_ringFrames;
-      for (unsigned k = 0; k < kFftPoints; ++k) {
-        float value = m_product[k].real() * wetAmount;
-        if (p == 0 && k < kPartitionFrames) value += (1.0f - wetAmount) * samples[k];
-        ring[at] += value;
-        if (++at == m_ringFrames) at = 0;
-      }
+  std::complex<float>* history = m_history.data() + channel * m_partitionCount * kFftPoints;
+  float* tail = m_tails.data() + channel * kPartitionFrames;
+
+  std::fill(m_input.begin(), m_input.end(), std::complex<float>{});
+  for (unsigned i = 0; i < kPartitionFrames; ++i) m_input[i] = samples[i] * wetAmount;
+  m_fft.forward(asFloats(m_input));
+  std::copy(m_input.begin(), m_input.end(), history + m_newest * kFftPoints);
+
+  std::fill(m_sum.begin(), m_sum.end(), std::complex<float>{});
+  for (std::size_t p = 0; p < m_partitionCount; ++p) {
+    const float* block =
+        reinterpret_cast<const float*>(history + ((m_newest + m_partitionCount - p) % m_partitionCount) * kFftPoints);
+    const float* spectrum = reinterpret_cast<const float*>(partitions[p].data());
+    float* sum = asFloats(m_sum);
+    // Spelled out: std::complex's product guards against infinities and does not vectorise. Inputs and
+    // responses are real, so only the bins up to the middle are needed; the rest mirror them.
+    for (unsigned k = 0; k <= kFftPoints; k += 2) {
+      sum[k] += block[k] * spectrum[k] - block[k + 1] * spectrum[k + 1];
+      sum[k + 1] += block[k] * spectrum[k + 1] + block[k + 1] * spectrum[k];
     }
   }
+  for (unsigned k = 1; k < kFftPoints / 2; ++k) m_sum[kFftPoints - k] = std::conj(m_sum[k]);
+  m_fft.inverse(asFloats(m_sum));
   for (unsigned i = 0; i < kPartitionFrames; ++i) {
-    samples[i] = ring[m_position + i];
-    ring[m_position + i] = 0.0f;
+    const float dry = samples[i];
+    samples[i] = m_sum[i].real() + tail[i] + (1.0f - wetAmount) * dry;
+    tail[i] = m_sum[kPartitionFrames + i].real();
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // The filters an Audio_Slot installs on its player's sub-mixer: uniformly partitioned FFT convolution in
-// 512-sample blocks. Kind 0 takes the samples as an impulse response; kind 1 as gains along a logarithmic
+// 512-sample blocks, without latency. Each block's spectrum (scaled by the wet mix of its time) is kept for
+// as many blocks as there are partitions; one block's output is the inverse transform of the sum of those
+// spectra times the partitions' spectra, overlapped by half with the previous block's. Kind 0 takes the samples as an impulse response; kind 1 as gains along a logarithmic
 // frequency axis, turned into a centred linear-phase response; any other kind silences the channel.
 
 #include <complex>
@@ -47,12 +49,14 @@ class Audio_FilterInstance final : public mixer::FilterInstance {
 
   std::shared_ptr<const std::vector<std::vector<std::complex<float>>>> m_partitions;
   mixer::Fft m_fft{2 * kPartitionFrames};
-  std::size_t m_ringFrames = 0;
-  std::size_t m_position = 0;
-  // One ring of (P + 1) × 512 output samples per channel.
-  std::vector<float> m_rings;
+  std::size_t m_partitionCount = 0;
+  // Index of the newest block spectrum in each channel's history.
+  std::size_t m_newest = 0;
+  // Per channel: the last P block spectra, then the second half of the last output transform.
+  std::vector<std::complex<float>> m_history;
+  std::vector<float> m_tails;
   std::vector<std::complex<float>> m_input;
-  std::vector<std::complex<float>> m_product;
+  std::vector<std::complex<float>> m_sum;
 };
 
 }  // namespace audio
