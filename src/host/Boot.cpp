@@ -16,6 +16,9 @@
 #include "host/EngineLibrary.h"
 #include "host/Installers.h"
 #include "host/LaunchConfig.h"
+#ifdef QUILLON_HAS_RENDER
+#include "host/RendererBridge.h"
+#endif
 #include "host/StartupMessages.h"
 #include "host/Teardown.h"
 #include "host/VornModule.h"
@@ -189,8 +192,12 @@ int runPlayer(int argc, char** argv) {
   audio::startAudio();
 #endif
 
-  // Step 11. The renderer takes this place once it exists; meanwhile the window stays black.
+  // Step 11.
+#ifdef QUILLON_HAS_RENDER
+  publishRenderer(startRenderer(*pieces.window));
+#else
   publishRenderer(std::make_unique<BlankRenderer>(*pieces.window));
+#endif
 
   // Step 12.
   if (playerScripting) {

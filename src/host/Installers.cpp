@@ -6,6 +6,9 @@
 #include "engine/Engine.h"
 #include "host/LaunchConfig.h"
 #include "host/MessagePump.h"
+#ifdef QUILLON_HAS_RENDER
+#include "host/RendererBridge.h"
+#endif
 #include "host/RendererControl.h"
 #include "host/WindowProcedure.h"
 #include "host/private/BindingsLink.h"
@@ -121,6 +124,9 @@ void installClassHooks() {
   // Graphics, Bitmap, Viewport, Sprite, Tilemap, Plane, Window and Input are defined by their own modules
   // once they exist; their slots stay empty until then.
   engine::hooks().defineFont = defineFontHook;
+#ifdef QUILLON_HAS_RENDER
+  engine::hooks().defineGraphics = defineGraphicsHook;
+#endif
 }
 
 }  // namespace host

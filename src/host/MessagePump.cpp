@@ -14,6 +14,9 @@ bool pumpStep(windowing::GameWindow& window, WindowProcedure& procedure, std::sp
     std::optional<windowing::Message> command = translateAccelerator(message, accelerators);
     procedure.dispatch(command ? *command : message);
   }
+  if (RendererControl* current = currentRenderer()) {
+    current->pumpTick();
+  }
   return renderer != nullptr && renderer->released();
 }
 

@@ -20,6 +20,8 @@ class RendererControl {
   virtual void requestFullScreenToggle() = 0;
   // F2: show or hide the frame rate in the title, updating the title at once.
   virtual void toggleFrameRateTitle() = 0;
+  // Each pump step: the window timer of the frame-rate title.
+  virtual void pumpTick() {}
 };
 
 // The current renderer, or null. Published renderers are kept alive until the process ends, so a pump step

@@ -1,0 +1,59 @@
+#include "host/RendererBridge.h"
+
+#include "render/Graphics.h"
+#include "render/Renderer.h"
+
+namespace host {
+
+namespace {
+
+class RendererBridge final : public RendererControl {
+ public:
+  void release() override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->release();
+    }
+  }
+  bool released() const override {
+    const render::Renderer* renderer = render::currentRenderer();
+    return renderer == nullptr || renderer->released();
+  }
+  void setInactive(bool inactive) override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->setInactive(inactive);
+    }
+  }
+  void setFocusEventDone(bool done) override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->setFocusEventDone(done);
+    }
+  }
+  void requestFullScreenToggle() override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->requestFullScreenToggle();
+    }
+  }
+  void toggleFrameRateTitle() override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->toggleFrameRateTitle();
+    }
+  }
+  void pumpTick() override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->refreshTitleWhenDue();
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<RendererControl> startRenderer(windowing::GameWindow& window) {
+  render::publishRenderer(render::createRendererOrExit(&window));
+  return std::make_unique<RendererBridge>();
+}
+
+void defineGraphicsHook() {
+  render::defineGraphicsModule();
+}
+
+}  // namespace host

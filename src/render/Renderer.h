@@ -1,0 +1,153 @@
+#pragma once
+
+// The renderer: the GL device on the game window, the three screen-sized targets and the frame. Each frame
+// draws the scene into the scene target T1 (or, while frozen or in a transition, into the composite T2), then
+// composites T1 into T2 with brightness and fades or the frozen picture over the new scene, and finally scales
+// T2 into the back buffer, letter-boxed in full screen and stretched in a window.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Types.h"
+#include "render/FrameTimer.h"
+#include "render/SceneEffect.h"
+
+namespace gfx {
+class Context;
+class Device;
+class SpriteBatch;
+class Texture;
+}  // namespace gfx
+
+namespace windowing {
+class GameWindow;
+}
+
+namespace render {
+
+// Why a frame was not shown.
+enum class FrameResult { Shown, Released, ContextLost };
+
+class Renderer {
+ public:
+  // On the game window, or (window null: tests, benchmarks) on a hidden window of the window size. Sizes come
+  // from the process-wide screen and window sizes. Throws std::runtime_error when no device can be made.
+  explicit Renderer(windowing::GameWindow* window, FrameClock& clock = steadyFrameClock());
+  ~Renderer();
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+
+  // One frame; `present` shows it. Nothing after release.
+  FrameResult render(bool present);
+  // The composite picture of a new frame (not shown), as a screen-sized managed texture.
+  std::unique_ptr<gfx::Texture> snapshot();
+  void release();
+  bool released() const { return m_released; }
+
+  // The single path for size, full-screen and vertical-sync changes: every screen-sized target is made anew.
+  void resetDevice();
+  void toggleFullScreen();
+  void centreWindow();
+  void resizeScreen(int width, int height);
+  void resizeWindow(int width, int height);
+  void setVsync(bool vsync);
+  bool vsync() const { return m_vsync; }
+  bool fullScreen() const { return !m_windowed; }
+
+  // Screen state the Graphics module drives.
+  void freeze();
+  void startTransition(int duration, std::unique_ptr<gfx::Texture> image, int vagueness);
+  void startFade(int duration, bool fadeIn);
+  int transitionFramesLeft() const { return m_transitionFramesLeft; }
+  int fadeCounter() const { return m_fadeCounter; }
+  int brightness() const { return m_brightness; }
+  void setBrightness(int brightness) { m_brightness = brightness; }
+  int frameCount() const { return m_frameCount; }
+  void setFrameCount(int count) { m_frameCount = count; }
+  void countFrame() { ++m_frameCount; }
+  int filter() const { return m_filter; }
+  void setFilter(int filter) { m_filter = filter; }
+  bool backgroundExec() const { return m_backgroundExec; }
+  void setBackgroundExec(bool on) { m_backgroundExec = on; }
+  int screenWidth() const { return m_screenWidth; }
+  int screenHeight() const { return m_screenHeight; }
+
+  // Activation and requests from the window procedure.
+  bool inactive() const { return m_inactive; }
+  void setInactive(bool inactive) { m_inactive = inactive; }
+  bool focusEventDone() const { return m_focusEventDone; }
+  void setFocusEventDone(bool done) { m_focusEventDone = done; }
+  bool toggleRequested() const { return m_toggleRequest; }
+  void requestFullScreenToggle() { m_toggleRequest = true; }
+
+  // The frame-rate title: F2 shows or hides it at once; the pump refreshes it once a second.
+  void toggleFrameRateTitle();
+  void refreshTitleWhenDue();
+
+  FrameTimer& timer() { return m_timer; }
+  SceneEffect& effect() { return *m_effect; }
+  gfx::Device& device() { return *m_device; }
+  gfx::SpriteBatch& batch() { return *m_batch; }
+  const gfx::Matrix4& baseTransform() const { return m_baseTransform; }
+  windowing::GameWindow* window() const { return m_window; }
+  gfx::Context& context() { return *m_context; }
+
+  // The colour bounds a draw's blend colour is clamped between.
+  static constexpr float kBlendColourUpper[4] = {1, 1, 1, 1};
+  static constexpr float kBlendColourLower[4] = {0, 0, 0, 0};
+
+ private:
+  void createDevice();
+  void createTargets();
+  void releaseTargets();
+  void composite();
+  void present();
+  void setTitle(const std::string& title);
+
+  windowing::GameWindow* m_window = nullptr;  // not owned; outlives every renderer
+  FrameTimer m_timer;
+  int m_filter = 0;
+  bool m_backgroundExec = false;
+  int m_screenWidth = 0;
+  int m_screenHeight = 0;
+  int m_windowWidth = 0;
+  int m_windowHeight = 0;
+  int m_displayWidth = 0;
+  int m_displayHeight = 0;
+  int m_transitionFramesLeft = 0;
+  int m_transitionDuration = 0;
+  int m_transitionVagueness = 0;
+  bool m_released = false;
+  int m_fadeCounter = 0;
+  int m_fadeDuration = 0;
+  bool m_inactive = false;
+  bool m_toggleRequest = false;
+  bool m_windowed = true;
+  bool m_vsync = true;
+  int m_frameCount = 0;
+  int m_brightness = 255;
+  bool m_focusEventDone = true;
+  std::int64_t m_lastFrameTicks = -1;
+
+  std::unique_ptr<gfx::Context> m_context;
+  std::unique_ptr<gfx::Device> m_device;
+  std::unique_ptr<gfx::SpriteBatch> m_batch;
+  std::unique_ptr<SceneEffect> m_effect;
+  gfx::Matrix4 m_baseTransform;
+  std::unique_ptr<gfx::Texture> m_sceneTarget;      // T1
+  std::unique_ptr<gfx::Texture> m_compositeTarget;  // T2
+  std::unique_ptr<gfx::Texture> m_secondTarget;     // T3
+  std::unique_ptr<gfx::Texture> m_transitionImage;
+  std::unique_ptr<gfx::Texture> m_frozenImage;
+};
+
+// The process-wide renderer, or null.
+Renderer* currentRenderer();
+// Makes `renderer` current, destroying the previous one.
+void publishRenderer(std::unique_ptr<Renderer> renderer);
+// Releases and destroys the current renderer before a new one is made, so that one GL context exists at a time.
+void destroyCurrentRenderer();
+
+}  // namespace render
