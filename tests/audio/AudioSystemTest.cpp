@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/AudioMath.h"
@@ -301,6 +303,81 @@ TEST_F(AudioSystemMidiTest, ControlTaskTransposesAndStopSilencesAtOnce) {
   m_system.bgmStop();
   const Rendered after = render(1024);
   for (float v : after.left) ASSERT_EQ(v, 0.0f);
+}
+
+TEST_F(AudioSystemMidiTest, DamagedMidiFilesPlayNothingAndCrashNothing) {
+  std::mt19937 random(5);
+  const std::vector<std::uint8_t> good = m_files["Audio/BGM/Theme.mid"];
+  for (int i = 0; i < 40; ++i) {
+    std::vector<std::uint8_t> bytes = good;
+    if (i % 2 == 0) bytes.resize(random() % bytes.size());
+    for (int flips = 0; flips < 8 && !bytes.empty(); ++flips) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
+    if (i == 39) bytes.assign(5000, 0xff);
+    const std::string name = "bad" + std::to_string(i) + ".mid";
+    m_files[name] = bytes;
+    m_system.bgmPlay(name, 160, 100, 0);
+    m_tasks.advance(100);
+    render(2048);
+  }
+  m_system.bgmPlay("missing.mid", 160, 100, 0);
+  EXPECT_TRUE(m_system.midiPlayer().isFinished());
+}
+
+// The same operations on real task threads and in quick succession: every thread is joined when its player
+// goes, and nothing races into a crash or hangs.
+class AudioThreadsTest : public ::testing::Test {
+ protected:
+  std::map<std::string, std::vector<std::uint8_t>> m_files;
+  mixer::Mixer m_mixer{mixer::Mixer::Output::Offline, kRate};
+  ThreadTaskRunner m_tasks;
+  SourceCache m_sources{[this](const std::string& name) -> std::optional<FoundSound> {
+    auto it = m_files.find(name);
+    if (it == m_files.end()) return std::nullopt;
+    return FoundSound{mixer::SoundData::fromMemory(it->second, name), it->second.size(), name};
+  }};
+};
+
+TEST_F(AudioThreadsTest, FadeEndsThePlayerOnItsOwnThread) {
+  m_files["bgm"] = test::makeWav(std::vector<float>(kRate * 4, 0.1f), 1, kRate);
+  AudioSystem system(m_mixer, m_sources, m_tasks);
+  system.bgmPlay("bgm", 100, 100, 0);
+  system.bgmFade(150);
+  std::vector<float> block(2 * 512);
+  for (int i = 0; i < 300 && system.player(kBgmChannel)->playing(); ++i) {
+    m_mixer.render(block.data(), 512);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(system.player(kBgmChannel)->playing());
+  EXPECT_EQ(system.player(kBgmChannel)->volume(), 0);
+}
+
+TEST_F(AudioThreadsTest, OverlappingTasksAndReplacementsNeverRace) {
+  m_files["bgm"] = test::makeWav(std::vector<float>(kRate, 0.1f), 1, kRate);
+  m_files["me"] = test::makeWav(std::vector<float>(2000, 0.1f), 1, kRate);
+  std::mt19937 random(9);
+  std::vector<float> block(2 * 512);
+  for (int round = 0; round < 4; ++round) {
+    AudioSystem system(m_mixer, m_sources, m_tasks);
+    for (int i = 0; i < 60; ++i) {
+      switch (random() % 6) {
+        case 0: system.bgmPlay("bgm", 100, 100, 0); break;
+        case 1: system.mePlay("me", 100, 100); break;
+        case 2: system.bgmFade(static_cast<int>(random() % 300)); break;
+        case 3: system.meFade(static_cast<int>(random() % 100)); break;
+        case 4: system.bgmStop(); break;
+        default: system.slotPlay(kMeChannel, "me", 100, 100); break;
+      }
+      m_mixer.render(block.data(), 512);
+      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
+    }
+    // Once stopped, whatever task is left ends at its next step.
+    system.bgmStop();
+    system.meStop();
+    for (int i = 0; i < 200 && (system.player(kBgmChannel) && system.player(kBgmChannel)->tasksRunning()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (system.player(kBgmChannel)) EXPECT_FALSE(system.player(kBgmChannel)->tasksRunning());
+    if (system.player(kMeChannel)) EXPECT_FALSE(system.player(kMeChannel)->tasksRunning());
+  }
 }
 
 }  // namespace
