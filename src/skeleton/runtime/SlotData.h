@@ -1,9 +1,9 @@
 #pragma once
 
-#include "skeleton/runtime/Color.h"
-
 #include <optional>
 #include <string>
+
+#include "skeleton/runtime/Color.h"
 
 namespace spine {
 
@@ -12,13 +12,13 @@ struct BoneData;
 enum class BlendMode { Normal, Additive, Multiply, Screen };
 
 struct SlotData {
-    int index = 0;
-    std::string name;
-    BoneData* boneData = nullptr;
-    Color color;
-    std::optional<Color> darkColor; // present only for two-colour tinting
-    std::optional<std::string> attachmentName; // skin key of the setup attachment
-    BlendMode blendMode = BlendMode::Normal;
+  int index = 0;
+  std::string name;
+  BoneData* boneData = nullptr;
+  Color color;
+  std::optional<Color> darkColor;             // present only for two-colour tinting
+  std::optional<std::string> attachmentName;  // skin key of the setup attachment
+  BlendMode blendMode = BlendMode::Normal;
 };
 
-} // namespace spine
+}  // namespace spine

@@ -4,10 +4,10 @@ namespace spine {
 
 // An entry of the skeleton's update sequence: a bone or a constraint.
 class Updatable {
-public:
-    virtual ~Updatable() = default;
-    virtual void update() = 0;
-    virtual bool isActive() const = 0;
+ public:
+  virtual ~Updatable() = default;
+  virtual void update() = 0;
+  virtual bool isActive() const = 0;
 };
 
-} // namespace spine
+}  // namespace spine

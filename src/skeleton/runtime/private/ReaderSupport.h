@@ -11,23 +11,23 @@ namespace spine {
 class MeshAttachment;
 class SkeletonData;
 class VertexAttachment;
-} // namespace spine
+}  // namespace spine
 
 // What the JSON and binary skeleton readers share: both must build exactly the same SkeletonData.
 namespace spine::detail {
 
 // Thrown inside the readers; readSkeletonData turns it into its error text and a null result.
 struct ReadError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+  using std::runtime_error::runtime_error;
 };
 
 // A mesh whose geometry comes from another mesh, resolved once every skin is loaded.
 struct LinkedMesh {
-    std::shared_ptr<MeshAttachment> mesh;
-    std::optional<std::string> skin; // null: the default skin
-    int slotIndex = 0;
-    std::string parent; // skin key of the source mesh in the same slot
-    bool inheritDeform = true;
+  std::shared_ptr<MeshAttachment> mesh;
+  std::optional<std::string> skin;  // null: the default skin
+  int slotIndex = 0;
+  std::string parent;  // skin key of the source mesh in the same slot
+  bool inheritDeform = true;
 };
 
 void resolveLinkedMeshes(SkeletonData& data, std::vector<LinkedMesh>& linkedMeshes);
@@ -46,4 +46,4 @@ void validateMesh(const MeshAttachment& mesh, const std::string& what);
 // Largest vertex count a mesh may have: triangles index it with 16 bits.
 constexpr size_t kMaxMeshVertices = 65536;
 
-} // namespace spine::detail
+}  // namespace spine::detail
