@@ -1,0 +1,31 @@
+#pragma once
+
+// The script modules Input, Input::Controller (with Input::Controller::State) and Mouse, and the entry
+// points through which the window procedure feeds them.
+
+#include "platform/window/Messages.h"
+
+namespace windowing {
+class GameWindow;
+}
+
+namespace input {
+
+// The initialiser: defines Input with its constants and functions, builds a fresh keyboard state, defines
+// Input::Controller with a fresh controller table and its State class, then Mouse with fresh event records.
+// Each run replaces everything the previous run built.
+void defineInput();
+
+// Window messages. Before the first defineInput they go nowhere.
+// Every message, before the window procedure's own handling: the mouse handler.
+void feedMessage(const windowing::Message& message);
+void feedKeyDown(int virtualKey);
+void feedKeyUp(int virtualKey);
+// Deactivation also releases every key at once.
+void feedActivation(bool active);
+
+// The game window that the mouse's positions are relative to and that its pointer calls act on; null when
+// it goes away. The window must outlive its attachment.
+void attachWindow(windowing::GameWindow* window);
+
+}  // namespace input

@@ -1,0 +1,97 @@
+#include "input/private/InputSystem.h"
+
+#include "input/Input.h"
+#include "platform/window/Controllers.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/GameWindow.h"
+#include "platform/window/Screen.h"
+
+namespace input {
+
+namespace {
+
+std::unique_ptr<InputSystem> g_input;
+windowing::GameWindow* g_window = nullptr;
+
+// Opened once for the process: a re-run of the initialiser keeps the controllers SDL has open.
+windowing::Gamepads& gamepads() {
+  static windowing::Gamepads pads;
+  return pads;
+}
+
+bool readGamepad(int pad, GamepadValues* values) {
+  windowing::GamepadReading reading;
+  if (!gamepads().read(pad, &reading)) {
+    return false;
+  }
+  *values = GamepadValues{reading.buttons,     reading.leftTrigger, reading.rightTrigger, reading.thumbLeftX,
+                          reading.thumbLeftY,  reading.thumbRightX, reading.thumbRightY};
+  return true;
+}
+
+}  // namespace
+
+InputSystem* currentInput() {
+  return g_input.get();
+}
+
+InputSystem& resetInput() {
+  auto fresh = std::make_unique<InputSystem>();
+  fresh->controllers = std::make_shared<ControllerTable>(readGamepad);
+  g_input = std::move(fresh);
+  windowing::showPointer(true);
+  return *g_input;
+}
+
+windowing::GameWindow* attachedWindow() {
+  return g_window;
+}
+
+ScreenMapping currentScreenMapping() {
+  ScreenMapping mapping;
+  mapping.screenWidth = windowing::g_screenWidth;
+  mapping.screenHeight = windowing::g_screenHeight;
+  mapping.clientWidth = windowing::g_windowWidth;
+  mapping.clientHeight = windowing::g_windowHeight;
+  if (g_window != nullptr) {
+    // Desktop full screen: the client area is the display.
+    g_window->clientSize(&mapping.clientWidth, &mapping.clientHeight);
+    mapping.windowed = !windowing::isDesktopFullScreen(*g_window);
+  }
+  return mapping;
+}
+
+void attachWindow(windowing::GameWindow* window) {
+  g_window = window;
+}
+
+void feedMessage(const windowing::Message& message) {
+  if (g_input == nullptr) {
+    return;
+  }
+  if (message.id == windowing::kWmMouseMove) {
+    g_input->mouse.handle(message, currentScreenMapping());
+  } else {
+    g_input->mouse.handle(message, ScreenMapping{});
+  }
+}
+
+void feedKeyDown(int virtualKey) {
+  if (g_input != nullptr) {
+    g_input->keys.keyDown(static_cast<KeyCode>(virtualKey));
+  }
+}
+
+void feedKeyUp(int virtualKey) {
+  if (g_input != nullptr) {
+    g_input->keys.keyUp(static_cast<KeyCode>(virtualKey));
+  }
+}
+
+void feedActivation(bool active) {
+  if (g_input != nullptr) {
+    g_input->keys.setActive(active);
+  }
+}
+
+}  // namespace input
