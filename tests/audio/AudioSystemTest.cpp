@@ -375,8 +375,11 @@ TEST_F(AudioThreadsTest, OverlappingTasksAndReplacementsNeverRace) {
     system.meStop();
     for (int i = 0; i < 200 && (system.player(kBgmChannel) && system.player(kBgmChannel)->tasksRunning()); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (system.player(kBgmChannel)) EXPECT_FALSE(system.player(kBgmChannel)->tasksRunning());
-    if (system.player(kMeChannel)) EXPECT_FALSE(system.player(kMeChannel)->tasksRunning());
+    for (int id : {kBgmChannel, kMeChannel}) {
+      if (Audio_WavePlayer* player = system.player(id)) {
+        EXPECT_FALSE(player->tasksRunning()) << id;
+      }
+    }
   }
 }
 
