@@ -196,6 +196,32 @@ TEST_F(AnimationStateTest, ClearTracksEndsEverything) {
   EXPECT_EQ(state->getCurrent(1), nullptr);
 }
 
+TEST_F(AnimationStateTest, OutgoingEntryFiresEventsOnlyBelowItsThreshold) {
+  for (float threshold : {0.0f, 1.0f}) {
+    SetUp();
+    stateData->setDefaultMix(1);
+    TrackEntry* beat = state->setAnimation(0, "beat", true);
+    beat->eventThreshold = threshold;
+    step(0.45f);
+    state->setAnimation(0, "raise", true);
+    notices.clear();
+    step(0.1f);  // passes the key at 0.5 while mixing out
+    EXPECT_EQ(count(EventType::Event, "beat", "beat"), threshold > 0 ? 1 : 0) << threshold;
+  }
+}
+
+TEST_F(AnimationStateTest, TimeScalesMultiply) {
+  state->timeScale = 2;
+  TrackEntry* entry = state->setAnimation(0, "beat", true);
+  entry->timeScale = 0.5f;
+  step(0.5f);
+  EXPECT_NEAR(entry->trackTime, 0.5f, 1e-5);
+  entry->timeScale = 1;
+  step(0.25f);
+  EXPECT_NEAR(entry->trackTime, 1.0f, 1e-5);
+  EXPECT_NEAR(bone("arm").rotation, 0, 1e-3);  // wrapped to the start of the next loop
+}
+
 TEST_F(AnimationStateTest, UnknownAnimationsAndBadTracksAreRefused) {
   EXPECT_EQ(state->setAnimation(0, "missing", true), nullptr);
   EXPECT_EQ(state->setAnimation(-1, "raise", true), nullptr);
