@@ -27,7 +27,7 @@ class Effect {
   using Handle = int;
   static constexpr Handle kNoParameter = -1;
 
-  // Compiles the effect text. Null with `errors` set ("effect(LINE): error: message" lines, LINE counted in
+  // Compiles the effect text for `device`, which must outlive the effect. Null with `errors` set ("effect(LINE): error: message" lines, LINE counted in
   // `source`) when it does not compile. Translated shaders and linked programs are reused across effects with
   // the same text. `warnings` (optional) receives notes on states that are accepted but have no effect here.
   static std::unique_ptr<Effect> create(Device& device, std::string_view source, std::string* errors,
