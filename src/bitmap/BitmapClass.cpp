@@ -134,7 +134,11 @@ int rectForm(const Args& args, int extra, int optional, PixelRect& rect) {
     return 4;
   }
   if (args.count < shortMin) throw bindings::arityError(shortMin, args.count);
-  if (args.count < longMin) throw bindings::arityError(1 + extra, args.count);
+  // Between the two forms the nearer one is named, the shorter on a tie.
+  if (args.count < longMin) {
+    const bool nearerShort = args.count - (1 + extra) <= longMin - args.count;
+    throw bindings::arityError(nearerShort ? 1 + extra : longMin, args.count);
+  }
   throw bindings::arityError(4 + extra, args.count);
 }
 
