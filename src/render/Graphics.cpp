@@ -48,8 +48,19 @@ void runFocusScript(const char* text) {
   api().eval_string_protect(text, &state);
 }
 
+// Window messages waiting since the last frame: each step takes one, and a frame should not let input queue up.
+constexpr int kMessagesPerFrame = 16;
+
 void update() {
+  for (int i = 0; i < kMessagesPerFrame && !rendererReleased(); ++i) {
+    windowing::pumpMessages(windowing::PumpWait::None);
+  }
   if (rendererReleased()) {
+    // The window was closed and torn down: the game's loop would call update forever, so the frame loop ends
+    // the process here, as the message pump does.
+    if (currentRenderer() != nullptr) {
+      api().process_exit(0);
+    }
     return;
   }
   Renderer* current = currentRenderer();
