@@ -201,6 +201,7 @@ int runPlayer(int argc, char** argv) {
 
   // Step 12.
   if (playerScripting) {
+    defineInputModules();
     defineConsoleInput();
   }
 

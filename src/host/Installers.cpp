@@ -4,6 +4,10 @@
 #include "audio/Audio.h"
 #endif
 #include "engine/Engine.h"
+#ifdef QUILLON_HAS_INPUT
+#include "host/InputSink.h"
+#include "input/Input.h"
+#endif
 #include "host/LaunchConfig.h"
 #include "host/MessagePump.h"
 #ifdef QUILLON_HAS_RENDER
@@ -86,7 +90,28 @@ bool framePump(windowing::PumpWait wait) {
   return pumpStep(*state.window, *state.procedure, accelerators, waitMs);
 }
 
+#ifdef QUILLON_HAS_INPUT
+// Hands the window procedure's keyboard, mouse and activation messages to the input modules.
+class InputForwarder final : public InputSink {
+ public:
+  void message(const windowing::Message& message) override { input::feedMessage(message); }
+  void keyDown(int virtualKey) override { input::feedKeyDown(virtualKey); }
+  void keyUp(int virtualKey) override { input::feedKeyUp(virtualKey); }
+  void setActive(bool active) override { input::feedActivation(active); }
+};
+
+InputForwarder g_inputForwarder;
+#endif
+
 }  // namespace
+
+void defineInputModules() {
+#ifdef QUILLON_HAS_INPUT
+  input::defineInput();
+  input::setWindowSource([] { return session().window; });
+  setInputSink(&g_inputForwarder);
+#endif
+}
 
 void patchedPumpStep() {
   if (currentRenderer() == nullptr) {
@@ -124,6 +149,7 @@ void installClassHooks() {
   // Graphics, Bitmap, Viewport, Sprite, Tilemap, Plane, Window and Input are defined by their own modules
   // once they exist; their slots stay empty until then.
   engine::hooks().defineFont = defineFontHook;
+  engine::hooks().defineInput = defineInputModules;
 #ifdef QUILLON_HAS_RENDER
   engine::hooks().defineGraphics = defineGraphicsHook;
 #endif

@@ -24,8 +24,9 @@ void feedKeyUp(int virtualKey);
 // Deactivation also releases every key at once.
 void feedActivation(bool active);
 
-// The game window that the mouse's positions are relative to and that its pointer calls act on; null when
-// it goes away. The window must outlive its attachment.
-void attachWindow(windowing::GameWindow* window);
+// Where to find the game window that the mouse's positions are relative to and that its pointer calls act
+// on: asked at each use, so a window that goes away is never touched (the source then answers null).
+using WindowSource = windowing::GameWindow* (*)();
+void setWindowSource(WindowSource source);
 
 }  // namespace input

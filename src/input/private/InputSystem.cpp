@@ -11,7 +11,7 @@ namespace input {
 namespace {
 
 std::unique_ptr<InputSystem> g_input;
-windowing::GameWindow* g_window = nullptr;
+WindowSource g_windowSource = nullptr;
 
 // Opened once for the process: a re-run of the initialiser keeps the controllers SDL has open.
 windowing::Gamepads& gamepads() {
@@ -44,7 +44,7 @@ InputSystem& resetInput() {
 }
 
 windowing::GameWindow* attachedWindow() {
-  return g_window;
+  return g_windowSource != nullptr ? g_windowSource() : nullptr;
 }
 
 ScreenMapping currentScreenMapping() {
@@ -53,16 +53,16 @@ ScreenMapping currentScreenMapping() {
   mapping.screenHeight = windowing::g_screenHeight;
   mapping.clientWidth = windowing::g_windowWidth;
   mapping.clientHeight = windowing::g_windowHeight;
-  if (g_window != nullptr) {
+  if (windowing::GameWindow* window = attachedWindow()) {
     // Desktop full screen: the client area is the display.
-    g_window->clientSize(&mapping.clientWidth, &mapping.clientHeight);
-    mapping.windowed = !windowing::isDesktopFullScreen(*g_window);
+    window->clientSize(&mapping.clientWidth, &mapping.clientHeight);
+    mapping.windowed = !windowing::isDesktopFullScreen(*window);
   }
   return mapping;
 }
 
-void attachWindow(windowing::GameWindow* window) {
-  g_window = window;
+void setWindowSource(WindowSource source) {
+  g_windowSource = source;
 }
 
 void feedMessage(const windowing::Message& message) {
