@@ -1,5 +1,7 @@
 #include "live2d/cubism/CubismDrawList.h"
 
+#include "live2d/cubism/CubismMoc.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -27,10 +29,12 @@ void CubismDrawList::buildContexts(const CubismModel& model) {
     m_contexts[static_cast<std::size_t>(it->second)].clippedDrawables.push_back(i);
   }
   m_contextsFor = &model;
+  m_contextsForMoc = &model.moc();
 }
 
 void CubismDrawList::build(const CubismModel& model, const CubismTextureColor& modelColor, bool cullingEnabled) {
-  if (m_contextsFor != &model || m_contextOfDrawable.size() != static_cast<std::size_t>(model.getDrawableCount())) {
+  if (m_contextsFor != &model || m_contextsForMoc != &model.moc() ||
+      m_contextOfDrawable.size() != static_cast<std::size_t>(model.getDrawableCount())) {
     buildContexts(model);
   }
   for (CubismClipContext& context : m_contexts) {

@@ -53,7 +53,9 @@ class CubismDrawList {
  private:
   void buildContexts(const CubismModel& model);
 
+  // The contexts depend only on the moc; a different model or moc at a reused address must rebuild them.
   const CubismModel* m_contextsFor = nullptr;
+  const CubismMoc* m_contextsForMoc = nullptr;
   std::vector<int> m_contextOfDrawable;
   std::vector<CubismClipContext> m_contexts;
   std::vector<CubismDrawItem> m_items;

@@ -13,7 +13,7 @@ namespace live2d::cubism {
 
 enum class LogLevel { Verbose = 0, Debug = 1, Info = 2, Warning = 3, Error = 4, Off = 5 };
 
-// Memory for the host to account for: the framework takes its large per-model buffers from here.
+// Memory for the host to account for: models take their vertex buffers from here.
 class ICubismAllocator {
  public:
   virtual ~ICubismAllocator() = default;

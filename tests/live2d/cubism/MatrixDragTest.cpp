@@ -140,5 +140,37 @@ TEST(FrameworkTest, StartsUpOnceAndLogsThroughTheOptionFunction) {
   CubismFramework::cleanUp();
 }
 
+struct CountingAllocator : ICubismAllocator {
+  int live = 0;
+  int total = 0;
+  void* allocate(std::size_t size) override { return std::malloc(size); }
+  void deallocate(void* p) override { std::free(p); }
+  void* allocateAligned(std::size_t size, std::size_t alignment) override {
+    ++live;
+    ++total;
+    return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+  }
+  void deallocateAligned(void* p) override {
+    --live;
+    std::free(p);
+  }
+};
+
+TEST(FrameworkTest, ModelVertexBuffersComeFromTheFrameworkAllocator) {
+  if (!haveSamples()) GTEST_SKIP() << "Live2D samples not found under " << sampleDir();
+  CountingAllocator allocator;
+  CubismFramework::cleanUp();
+  ASSERT_TRUE(CubismFramework::startUp(&allocator));
+  {
+    auto model = loadSampleModel("Mark");
+    ASSERT_TRUE(model);
+    model->update();
+    EXPECT_GT(allocator.total, 0);
+    EXPECT_GT(allocator.live, 0);
+  }
+  EXPECT_EQ(allocator.live, 0);
+  CubismFramework::cleanUp();
+}
+
 }  // namespace
 }  // namespace live2d::cubism::test

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "live2d/cubism/CubismTestSupport.h"
@@ -322,6 +323,50 @@ TEST_P(SampleEvaluationTest, HeadTurnMovesTheFaceSideways) {
   // Visibly moved (over 0.2% of the canvas width: 5 canvas pixels), but nowhere near the whole canvas.
   EXPECT_GT(largest, model->getCanvasWidth() * 0.002f);
   EXPECT_LT(largest, model->getCanvasWidth() * 0.5f);
+}
+
+TEST(BlendShapeTest, MaoBlendShapeParametersMoveTheirTargets) {
+  if (!haveSamples()) GTEST_SKIP() << "Live2D samples not found under " << sampleDir();
+  auto model = loadSampleModel("Mao");
+  ASSERT_TRUE(model);
+  model->update();
+  std::vector<float> rest;
+  for (int d = 0; d < model->getDrawableCount(); ++d) {
+    const auto p = model->getDrawableVertexPositions(d);
+    rest.insert(rest.end(), p.begin(), p.end());
+  }
+  int blendShapes = 0;
+  int faceShapes = 0;
+  for (int i = 0; i < model->getParameterCount(); ++i) {
+    if (!model->isParameterBlendShape(i)) continue;
+    ++blendShapes;
+    const float base = model->getParameterValue(i);
+    model->setParameterValue(i, std::fabs(model->getParameterMaximumValue(i) - base) >
+                                        std::fabs(model->getParameterMinimumValue(i) - base)
+                                    ? model->getParameterMaximumValue(i)
+                                    : model->getParameterMinimumValue(i));
+    model->update();
+    float moved = 0.0f;
+    std::size_t k = 0;
+    for (int d = 0; d < model->getDrawableCount(); ++d) {
+      for (float v : model->getDrawableVertexPositions(d)) {
+        ASSERT_TRUE(std::isfinite(v));
+        moved = std::max(moved, std::fabs(v - rest[k++]));
+      }
+    }
+    // Some blend shapes only change draw order or colour, and the rabbit flies across the canvas; the
+    // face's shapes move a little.
+    const std::string name = model->getParameterId(i)->getString();
+    if (name == "ParamBrowLY" || name == "ParamA" || name == "ParamMouthUp" || name == "ParamHairBackR") {
+      EXPECT_GT(moved, 0.0f) << name << " moves nothing";
+      EXPECT_LT(moved, model->getCanvasWidth() * 0.1f) << name;
+      ++faceShapes;
+    }
+    EXPECT_LT(moved, 2.0f * model->getCanvasHeight()) << name;
+    model->setParameterValue(i, base);
+  }
+  EXPECT_EQ(blendShapes, 33);
+  EXPECT_EQ(faceShapes, 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SampleEvaluationTest, ::testing::Values("Haru", "Mark", "Mao"),

@@ -380,6 +380,8 @@ void ModelEvaluator::evaluateDeformers(const float* parameters) {
         d.scale = scale * parent->accumulatedScale;
       }
       d.accumulatedScale = d.scale;
+      d.cosAngle = std::cos(d.angleDegrees * kDegreesToRadians);
+      d.sinAngle = std::sin(d.angleDegrees * kDegreesToRadians);
     }
 
     if (parent) {
@@ -449,11 +451,8 @@ void ModelEvaluator::transformPoint(const Deformer& d, float x, float y, float& 
   }
   const float qx = x * d.scale * (d.reflectX ? -1.0f : 1.0f);
   const float qy = y * d.scale * (d.reflectY ? -1.0f : 1.0f);
-  const float radians = d.angleDegrees * kDegreesToRadians;
-  const float c = std::cos(radians);
-  const float s = std::sin(radians);
-  outX = d.originX + c * qx - s * qy;
-  outY = d.originY + s * qx + c * qy;
+  outX = d.originX + d.cosAngle * qx - d.sinAngle * qy;
+  outY = d.originY + d.sinAngle * qx + d.cosAngle * qy;
 }
 
 void ModelEvaluator::evaluateArtMeshes(const float* parameters) {

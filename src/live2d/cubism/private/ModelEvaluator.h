@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "live2d/cubism/private/FrameworkAllocator.h"
 #include "live2d/cubism/private/MocData.h"
 
 namespace live2d::cubism {
@@ -25,7 +26,7 @@ class ModelEvaluator {
   void evaluate(const float* parameters, const float* partOpacities);
 
   // Results per art mesh. Positions are y-up (see CubismModel).
-  std::vector<float> positions;            // flat x, y; art mesh i starts at positionOffsets[i]
+  FrameworkVector<float> positions;        // flat x, y; art mesh i starts at positionOffsets[i]
   std::vector<std::size_t> positionOffsets;
   std::vector<float> opacities;
   std::vector<float> drawOrders;
@@ -55,6 +56,8 @@ class ModelEvaluator {
     float originX = 0.0f;
     float originY = 0.0f;
     float angleDegrees = 0.0f;
+    float cosAngle = 1.0f;
+    float sinAngle = 0.0f;
     float scale = 1.0f;
     bool reflectX = false;
     bool reflectY = false;
@@ -86,7 +89,7 @@ class ModelEvaluator {
   std::vector<std::uint8_t> m_partEnabled;
   std::vector<int> m_partOrder;
   std::vector<Deformer> m_deformers;
-  std::vector<float> m_grids;              // world grid points of every warp deformer
+  FrameworkVector<float> m_grids;          // world grid points of every warp deformer
   std::vector<float> m_glueIntensity;
   // render-order scratch
   struct SortItem {
@@ -96,7 +99,7 @@ class ModelEvaluator {
   };
   std::vector<std::vector<SortItem>> m_groupScratch;
   std::vector<std::uint8_t> m_groupActive;
-  std::vector<float> m_meshScratch;
+  FrameworkVector<float> m_meshScratch;
   // blend shapes by target object
   std::vector<std::vector<int>> m_warpShapes;
   std::vector<std::vector<int>> m_meshShapes;
