@@ -252,6 +252,13 @@ bool fontExist(Value, std::string_view name) {
   return api().font_found(api().font_lookup(wide.c_str()));
 }
 
+// Class-method setters return their argument, as instance setters do.
+template <auto Body>
+void defineClassSetter(Value klass, const char* name) {
+  api().define_module_function(klass, name,
+                               reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<Body>::setter), 1);
+}
+
 }  // namespace
 
 std::vector<std::string> fontNames(Value names) {
@@ -329,23 +336,15 @@ void defineFontClass() {
                     .classMethod<&fontDefaultOutColor>("default_out_color")
                     .classMethod<&fontExist>("exist?")
                     .klass();
-  // Class-method setters return their argument, as instance setters do.
-  const auto classSetter = [klass](const char* name, engine::AnyMethod function) {
-    api().define_module_function(klass, name, function, 1);
-  };
-  classSetter("default_name=", reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultName>::setter));
-  classSetter("default_size=", reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultSize>::setter));
-  classSetter("default_bold=", reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultBold>::setter));
-  classSetter("default_italic=",
-              reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultItalic>::setter));
-  classSetter("default_outline=",
-              reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultOutline>::setter));
-  classSetter("default_shadow=",
-              reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultShadow>::setter));
-  classSetter("default_pixel=", reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultPixel>::setter));
-  classSetter("default_color=", reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultColor>::setter));
-  classSetter("default_out_color=",
-              reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&fontSetDefaultOutColor>::setter));
+  defineClassSetter<&fontSetDefaultName>(klass, "default_name=");
+  defineClassSetter<&fontSetDefaultSize>(klass, "default_size=");
+  defineClassSetter<&fontSetDefaultBold>(klass, "default_bold=");
+  defineClassSetter<&fontSetDefaultItalic>(klass, "default_italic=");
+  defineClassSetter<&fontSetDefaultOutline>(klass, "default_outline=");
+  defineClassSetter<&fontSetDefaultShadow>(klass, "default_shadow=");
+  defineClassSetter<&fontSetDefaultPixel>(klass, "default_pixel=");
+  defineClassSetter<&fontSetDefaultColor>(klass, "default_color=");
+  defineClassSetter<&fontSetDefaultOutColor>(klass, "default_out_color=");
 
   const std::vector<std::string> initialNames{"黑体", "宋体", "Arial"};
   Defaults& values = defaults();

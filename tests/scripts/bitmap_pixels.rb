@@ -155,7 +155,8 @@ begin
   check('disposed copy', error_of { gone.dup }, 'RGSSError: disposed bitmap')
   check('zero size', error_of { Bitmap.new(0, 10) }, 'RGSSError: failed to create bitmap of 0 x 10')
   check('wrong class', error_of { pc.blt(0, 0, Color.new, pc.rect) }, 'TypeError: can\'t convert Color into Bitmap')
-  check('wrong rectangle', error_of { pc.stretch_blt(Tone.new, pc, pc.rect) }, 'TypeError: can\'t convert Tone into Rect')
+  check('wrong rectangle', error_of { pc.stretch_blt(Tone.new, pc, pc.rect) },
+        'TypeError: can\'t convert Tone into Rect')
   check('wrong count', error_of { pc.blt(0, 0, pc) }, 'ArgumentError: wrong number of arguments (given 3, expected 4)')
 rescue StandardError, ScriptError => error
   $failures << "#{error.class}: #{error.message} at #{error.backtrace&.first}"

@@ -128,7 +128,9 @@ begin
   check('gradient from top to bottom', [top.red > top.blue, bottom.blue > bottom.red], [true, true])
   check('draw_text_gradient colour type', error_of { grad.draw_text_gradient(grad.rect, 'a', 1, 2) },
         "TypeError: can't convert Integer into Color")
-  check('text is converted with to_s', plain_bitmap(40, 30).tap { |b| b.draw_text(b.rect, 42) }.get_pixel(0, 0).alpha, 0)
+  converted = plain_bitmap(40, 30)
+  converted.draw_text(converted.rect, 42)
+  check('text is converted with to_s', ink(converted).nil?, false)
 rescue StandardError, ScriptError => error
   $failures << "#{error.class}: #{error.message} at #{error.backtrace&.first}"
 end

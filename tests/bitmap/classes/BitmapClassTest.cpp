@@ -32,7 +32,8 @@ Bitmap& recordOf(const std::string& expression) {
 }
 
 TEST_F(BitmapClassTest, CreationBySizeAndItsRefusals) {
-  EXPECT_EQ(run("b = Bitmap.new(3, 2); [b.width, b.height, b.rect.width, b.rect.height, b.get_pixel(1, 1).to_s].inspect"),
+  EXPECT_EQ(run("b = Bitmap.new(3, 2); [b.width, b.height, b.rect.width, b.rect.height, "
+                "b.get_pixel(1, 1).to_s].inspect"),
             "[3, 2, 3, 2, \"(0,0,0,0)\"]");
   EXPECT_EQ(run("Bitmap.new(0, 5)"), "RGSSError: failed to create bitmap of 0 x 5");
   EXPECT_EQ(run("Bitmap.new(4, -1)"), "RGSSError: failed to create bitmap of 4 x -1");
