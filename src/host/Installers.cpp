@@ -3,6 +3,9 @@
 #ifdef QUILLON_HAS_AUDIO
 #include "audio/Audio.h"
 #endif
+#ifdef QUILLON_HAS_BITMAP
+#include "bitmap/Bitmap.h"
+#endif
 #include "engine/Engine.h"
 #ifdef QUILLON_HAS_INPUT
 #include "host/InputSink.h"
@@ -12,6 +15,7 @@
 #include "host/MessagePump.h"
 #ifdef QUILLON_HAS_RENDER
 #include "host/RendererBridge.h"
+#include "render/Graphics.h"
 #endif
 #include "host/RendererControl.h"
 #include "host/WindowProcedure.h"
@@ -73,8 +77,21 @@ void defineFontHook() {
   api.rect_class = globals.rect_class;
   api.table_class = globals.table_class;
   api.font_registry = globals.font_registry;
+#ifdef QUILLON_HAS_BITMAP
+  bitmap::defineFontClass();
+#endif
   defineErrorClasses();
 }
+
+#ifdef QUILLON_HAS_BITMAP
+// Bitmap, and screen snapshots handed to scripts as Bitmaps.
+void defineBitmapHook() {
+  bitmap::defineBitmapClass();
+#ifdef QUILLON_HAS_RENDER
+  render::setSnapshotWrapper(bitmap::wrapTexture);
+#endif
+}
+#endif
 
 // The pump for the frame loop's waits: the same step, the decision about a released renderer left to it.
 bool framePump(windowing::PumpWait wait) {
@@ -149,6 +166,9 @@ void installClassHooks() {
   // Graphics, Bitmap, Viewport, Sprite, Tilemap, Plane, Window and Input are defined by their own modules
   // once they exist; their slots stay empty until then.
   engine::hooks().defineFont = defineFontHook;
+#ifdef QUILLON_HAS_BITMAP
+  engine::hooks().defineBitmap = defineBitmapHook;
+#endif
   engine::hooks().defineInput = defineInputModules;
 #ifdef QUILLON_HAS_RENDER
   engine::hooks().defineGraphics = defineGraphicsHook;
