@@ -105,6 +105,20 @@ begin
   Graphics.update
   check('frames go on after a broken shader', Graphics.frame_count > 0, true)
 
+  # A toggle happens at the next update, which draws no frame; asking for the current state requests nothing.
+  count = Graphics.frame_count
+  check('toggle_fullscreen returns nil', Graphics.toggle_fullscreen, nil)
+  check('toggle not yet taken', Graphics.fullscreen, false)
+  Graphics.update
+  check('the toggling update draws no frame', Graphics.frame_count, count)
+  check('full screen after the toggle', Graphics.fullscreen, true)
+  check('fullscreen = true returns its argument', (Graphics.fullscreen = true), true)
+  Graphics.update
+  check('fullscreen = true while full screen requests nothing', Graphics.frame_count, count + 1)
+  Graphics.fullscreen = false
+  Graphics.update
+  check('fullscreen = false switches back', [Graphics.fullscreen, Graphics.frame_count], [false, count + 1])
+
   Graphics.frame_rate = 60
   check('__reset__', Graphics.__reset__, nil)
   check('reset brightness', Graphics.brightness, 255)
