@@ -24,9 +24,11 @@ float stickAngle(Stick stick) {
   return static_cast<float>(std::atan2(static_cast<double>(stick.y), static_cast<double>(stick.x)));
 }
 
+// The rounded angle against bounds in double precision: at x = y it lies just above a quarter of pi.
 bool within(float angle, double lowExclusive, double highInclusive) {
   constexpr double pi = std::numbers::pi;
-  return angle > static_cast<float>(lowExclusive * pi) && angle <= static_cast<float>(highInclusive * pi);
+  auto value = static_cast<double>(angle);
+  return value > lowExclusive * pi && value <= highInclusive * pi;
 }
 
 }  // namespace
