@@ -51,7 +51,8 @@ int AudioSystem::playOnChannel(int id, const std::string& name, bool loop) {
   }
   if (auto it = m_channels.find(id); it != m_channels.end()) {
     Audio_WavePlayer& current = *it->second;
-    if (loop && current.fileName() == name && !current.fadingOut()) {
+    // A voice that is gone (its file failed to open) is retried rather than kept as a silent match.
+    if (loop && current.fileName() == name && !current.fadingOut() && !current.isFinished()) {
       current.setVolume(m_pendingVolume);
       return id;
     }
