@@ -139,6 +139,19 @@ TEST(BonePose, AppliedTransformRecoversLocalValues) {
   EXPECT_NEAR(child.ascaleY, 1, 1e-4);
 }
 
+TEST(BonePose, VeryLongBoneChainPosesWithoutDeepRecursion) {
+  constexpr int kBones = 100000;
+  std::string json = R"({"bones":[{"name":"b0"})";
+  for (int i = 1; i < kBones; ++i)
+    json += ",{\"name\":\"b" + std::to_string(i) + "\",\"parent\":\"b" + std::to_string(i - 1) + "\",\"x\":1}";
+  json += "]}";
+  auto data = loadJson(json);
+  ASSERT_TRUE(data);
+  Skeleton skeleton(*data);
+  skeleton.updateWorldTransform();
+  EXPECT_NEAR(skeleton.bones.back()->worldX, kBones - 1, 1e-3);
+}
+
 const char* kAttachmentsJson = R"({
   "bones":[{"name":"root"},{"name":"a","parent":"root","x":100},{"name":"b","parent":"root","y":100,"rotation":90}],
   "slots":[{"name":"quad","bone":"a","attachment":"quad"},{"name":"mesh","bone":"root","attachment":"mesh"},

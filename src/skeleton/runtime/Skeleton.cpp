@@ -160,17 +160,25 @@ void Skeleton::sortPathConstraintAttachment(const Attachment* attachment, Bone& 
   }
 }
 
+// Iterative, like sortReset: a skeleton file may chain thousands of bones, deeper than the stack allows.
 void Skeleton::sortBone(Bone& bone) {
   if (bone.sorted) return;
-  if (bone.parent) sortBone(*bone.parent);
-  bone.sorted = true;
-  m_updateCache.push_back(&bone);
+  m_sortScratch.clear();
+  for (Bone* ancestor = &bone; ancestor && !ancestor->sorted; ancestor = ancestor->parent)
+    m_sortScratch.push_back(ancestor);
+  for (auto it = m_sortScratch.rbegin(); it != m_sortScratch.rend(); ++it) {
+    (*it)->sorted = true;
+    m_updateCache.push_back(*it);
+  }
 }
 
 void Skeleton::sortReset(const std::vector<Bone*>& children) {
-  for (Bone* bone : children) {
+  m_sortScratch.assign(children.begin(), children.end());
+  while (!m_sortScratch.empty()) {
+    Bone* bone = m_sortScratch.back();
+    m_sortScratch.pop_back();
     if (!bone->active) continue;
-    if (bone->sorted) sortReset(bone->children);
+    if (bone->sorted) m_sortScratch.insert(m_sortScratch.end(), bone->children.begin(), bone->children.end());
     bone->sorted = false;
   }
 }

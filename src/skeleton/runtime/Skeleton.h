@@ -78,11 +78,12 @@ class Skeleton {
   void sortPathConstraintAttachment(const Skin& skin, int slotIndex, Bone& slotBone);
   void sortPathConstraintAttachment(const Attachment* attachment, Bone& slotBone);
   void sortBone(Bone& bone);
-  static void sortReset(const std::vector<Bone*>& bones);
+  void sortReset(const std::vector<Bone*>& bones);
 
   Skin* m_skin = nullptr;  // not owned: a skin of the data, or one the caller keeps alive while it is set
   std::vector<Updatable*> m_updateCache;
   std::vector<Bone*> m_updateCacheReset;
+  std::vector<Bone*> m_sortScratch;
 };
 
 }  // namespace spine

@@ -63,8 +63,9 @@ void JsonReader::readBones(const Json& bones) {
     bone->index = static_cast<int>(m_data->bones.size());
     bone->name = requireString(map, "name");
     if (auto parent = getString(map, "parent")) {
-      bone->parent = m_data->findBone(*parent);
-      if (!bone->parent) throw ReadError("parent bone not found: " + *parent);
+      auto it = m_bonesByName.find(*parent);
+      if (it == m_bonesByName.end()) throw ReadError("parent bone not found: " + *parent);
+      bone->parent = it->second;
     } else if (!m_data->bones.empty()) {
       throw ReadError("bone " + bone->name + " has no parent; only the first bone may be the root");
     }
@@ -91,6 +92,7 @@ void JsonReader::readBones(const Json& bones) {
       throw ReadError("unknown transform mode: " + mode);
     bone->skinRequired = getBool(map, "skin", false);
     bone->color = getColor(map, "color", bone->color);
+    m_bonesByName.emplace(bone->name, bone.get());
     m_data->bones.push_back(std::move(bone));
   }
 }
@@ -116,6 +118,7 @@ void JsonReader::readSlots(const Json& slots) {
       slot->blendMode = BlendMode::Screen;
     else
       throw ReadError("unknown blend mode: " + blend);
+    m_slotsByName.emplace(slot->name, slot.get());
     m_data->slots.push_back(std::move(slot));
   }
 }

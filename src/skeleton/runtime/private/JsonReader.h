@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "skeleton/runtime/AttachmentLoader.h"
@@ -113,15 +114,16 @@ class JsonReader {
   void readEvents(const Json& events);
   void readAnimation(const Json& map, const std::string& name);
 
+  // Indexed by name: every reference in the file is resolved through these, so lookups stay constant time.
   BoneData& findBone(const std::string& name) const {
-    BoneData* bone = m_data->findBone(name);
-    if (!bone) throw ReadError("bone not found: " + name);
-    return *bone;
+    auto it = m_bonesByName.find(name);
+    if (it == m_bonesByName.end()) throw ReadError("bone not found: " + name);
+    return *it->second;
   }
   SlotData& findSlot(const std::string& name) const {
-    SlotData* slot = m_data->findSlot(name);
-    if (!slot) throw ReadError("slot not found: " + name);
-    return *slot;
+    auto it = m_slotsByName.find(name);
+    if (it == m_slotsByName.end()) throw ReadError("slot not found: " + name);
+    return *it->second;
   }
   std::vector<BoneData*> boneList(const Json& map) const;
   void readConstraintCommon(const Json& map, ConstraintData& data) const;
@@ -130,6 +132,8 @@ class JsonReader {
   float m_scale;
   std::unique_ptr<SkeletonData> m_data;
   std::vector<detail::LinkedMesh> m_linkedMeshes;
+  std::unordered_map<std::string, BoneData*> m_bonesByName;
+  std::unordered_map<std::string, SlotData*> m_slotsByName;
 };
 
 }  // namespace spine::detail
