@@ -108,6 +108,10 @@ void waitFrames(int frames) {
 }
 
 void graphicsReset(Value) {
+  // A torn-down renderer's window is going away: the pump ends the game instead.
+  if (rendererReleased()) {
+    return;
+  }
   windowing::GameWindow* window = renderer().window();
   destroyCurrentRenderer();
   publishRenderer(createRendererOrExit(window));

@@ -77,6 +77,22 @@ std::vector<std::uint32_t> bands(int width, int height) {
   return pixels;
 }
 
+TEST(RendererTest, LinearFilteringBlendsNeighboursWhenScaling) {
+  rendertest::TestScene scene;
+  auto renderer = rendertest::makeRenderer(2, 1, 8, 1);
+  REQUIRE_RENDERER(renderer);
+  scene.setPixels(2, 1, {0xFF000000, 0xFFFFFFFF});
+  std::vector<std::uint32_t> point = rendertest::renderBackBuffer(*renderer);
+  EXPECT_EQ(point[3] & 0xFFFFFF, 0u);
+  EXPECT_EQ(point[4] & 0xFFFFFF, 0xFFFFFFu);
+  renderer->setFilter(1);
+  std::vector<std::uint32_t> linear = rendertest::renderBackBuffer(*renderer);
+  EXPECT_EQ(linear[0] & 0xFFFFFF, 0u);          // clamped at the edges
+  EXPECT_EQ(linear[7] & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_NEAR(channel(linear[3], 8), 96, 2);    // 3.5 / 4 - 0.5 = 0.375 of the way to white
+  EXPECT_NEAR(channel(linear[4], 8), 159, 2);
+}
+
 TEST(RendererTest, ADoubleSizeWindowScalesTheScreenByExactlyTwo) {
   rendertest::TestScene scene;
   auto renderer = rendertest::makeRenderer(544, 416, 1088, 832);
