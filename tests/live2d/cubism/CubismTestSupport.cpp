@@ -1,4 +1,4 @@
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 #include <functional>
 #include <random>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismExpressionMotion.h"
 #include "live2d/cubism/CubismExpressionMotionManager.h"
 #include "live2d/cubism/CubismModelSettingJson.h"

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismMatrix44.h"
 #include "live2d/cubism/CubismModelMatrix.h"
 #include "live2d/cubism/CubismTargetPoint.h"

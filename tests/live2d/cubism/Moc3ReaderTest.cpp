@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/private/Moc3Reader.h"
 
 namespace live2d::cubism::test {

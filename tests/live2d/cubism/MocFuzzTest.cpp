@@ -1,6 +1,6 @@
 #include <random>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismDrawList.h"
 
 namespace live2d::cubism::test {

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 
 namespace live2d::cubism::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismModelSettingJson.h"
 
 namespace live2d::cubism::test {

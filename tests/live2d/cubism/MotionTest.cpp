@@ -1,6 +1,6 @@
 #include <nlohmann/json.hpp>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismMotion.h"
 #include "live2d/cubism/CubismMotionQueueEntry.h"
 #include "live2d/cubism/private/MotionCurve.h"

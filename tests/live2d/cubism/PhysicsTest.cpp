@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismPhysics.h"
 
 namespace live2d::cubism::test {

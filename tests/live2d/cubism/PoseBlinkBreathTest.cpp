@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismBreath.h"
 #include "live2d/cubism/CubismEyeBlink.h"
 #include "live2d/cubism/CubismModelSettingJson.h"

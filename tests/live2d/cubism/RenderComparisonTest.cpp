@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/CubismTestSupport.h"
 #include "live2d/cubism/CubismModelSettingJson.h"
 #include "live2d/cubism/CubismSoftwareRenderer.h"
 #include "live2d/cubism/tool/PngFile.h"
