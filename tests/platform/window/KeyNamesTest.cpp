@@ -2,10 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/window/GameWindow.h"
+
 namespace windowing {
 namespace {
 
-TEST(KeyNamesTest, LayoutNamesOfVirtualKeys) {
+// The keyboard layout is read once video is up, as it is in the player.
+class KeyNamesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string error;
+    ASSERT_TRUE(startVideo(&error)) << error;
+  }
+};
+
+TEST_F(KeyNamesTest, LayoutNamesOfVirtualKeys) {
   EXPECT_EQ(keyNameOfVirtualKey(0x41), "A");
   EXPECT_EQ(keyNameOfVirtualKey(0x5A), "Z");
   EXPECT_EQ(keyNameOfVirtualKey(0x31), "1");
@@ -17,7 +30,7 @@ TEST(KeyNamesTest, LayoutNamesOfVirtualKeys) {
   EXPECT_EQ(keyNameOfVirtualKey(0x70), "F1");
 }
 
-TEST(KeyNamesTest, CodesWithoutKeysHaveNoName) {
+TEST_F(KeyNamesTest, CodesWithoutKeysHaveNoName) {
   EXPECT_EQ(keyNameOfVirtualKey(0), "");
   EXPECT_EQ(keyNameOfVirtualKey(0x07), "");
   EXPECT_EQ(keyNameOfVirtualKey(256), "");
