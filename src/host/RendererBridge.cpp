@@ -1,5 +1,8 @@
 #include "host/RendererBridge.h"
 
+#ifdef QUILLON_HAS_BITMAP
+#include "bitmap/Bitmap.h"
+#endif
 #include "render/Graphics.h"
 #include "render/Renderer.h"
 
@@ -48,6 +51,10 @@ class RendererBridge final : public RendererControl {
 }  // namespace
 
 std::unique_ptr<RendererControl> startRenderer(windowing::GameWindow& window) {
+#ifdef QUILLON_HAS_BITMAP
+  // Bitmaps keep their pixels and make their textures again on the renderer that Graphics.__reset__ makes.
+  render::addContextReleaseHook(bitmap::releaseAllTextures);
+#endif
   render::publishRenderer(render::createRendererOrExit(&window));
   return std::make_unique<RendererBridge>();
 }

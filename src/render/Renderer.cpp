@@ -25,6 +25,11 @@ std::unique_ptr<Renderer>& currentSlot() {
   return renderer;
 }
 
+std::vector<void (*)()>& contextReleaseHooks() {
+  static std::vector<void (*)()> hooks;
+  return hooks;
+}
+
 FrameScene*& sceneSlot() {
   static FrameScene* scene = nullptr;
   return scene;
@@ -39,6 +44,15 @@ std::unique_ptr<gfx::Texture> blackTarget(int width, int height) {
 }
 
 }  // namespace
+
+void addContextReleaseHook(void (*hook)()) {
+  for (void (*known)() : contextReleaseHooks()) {
+    if (known == hook) {
+      return;
+    }
+  }
+  contextReleaseHooks().push_back(hook);
+}
 
 void setFrameScene(FrameScene* scene) {
   sceneSlot() = scene;
@@ -137,6 +151,11 @@ void Renderer::release() {
   m_transitionImage.reset();
   m_frozenImage.reset();
   releaseTargets();
+  if (m_context) {
+    for (void (*hook)() : contextReleaseHooks()) {
+      hook();
+    }
+  }
   m_effect.reset();
   m_batch.reset();
   m_device.reset();

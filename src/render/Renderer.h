@@ -143,6 +143,10 @@ class Renderer {
   std::unique_ptr<gfx::Texture> m_frozenImage;
 };
 
+// Called with the GL context still current right before a renderer's context goes away, so that textures made
+// outside the renderer (bitmaps) can be taken off it; they are made anew on the next renderer's context.
+void addContextReleaseHook(void (*hook)());
+
 // The process-wide renderer, or null.
 Renderer* currentRenderer();
 // Makes `renderer` current, destroying the previous one.
