@@ -114,4 +114,12 @@ check('Mouse.visible= 1', (Mouse.visible = 1), 1)
 check('Mouse.visible after 1', Mouse.visible, false)
 Mouse.visible = true
 check('Mouse.visible again', Mouse.visible, true)
+
+# The collector frees State objects in any order, and the ones kept go on reading their pads.
+GC.stress = true
+kept = Input::Controller.states
+Input::Controller.states.each(&:pressed_buttons)
+check('keys under GC.stress', Input.get_keys_from_flag(:B), [27, 88])
+GC.stress = false
+check('old states still read', kept.map(&:thumb_left_x), [0, 0, 0, 0])
 exit 0
