@@ -213,6 +213,21 @@ FrameResult Renderer::render(bool present) {
   return FrameResult::Shown;
 }
 
+void Renderer::renderOffFrame(const std::function<void(Renderer&)>& draw) {
+  if (m_released) {
+    return;
+  }
+  gfx::Device& device = *m_device;
+  gfx::Texture* kept[2] = {device.renderTarget(0), device.renderTarget(1)};
+  device.renderState().zEnable = false;
+  m_effect->beginTechnique();
+  draw(*this);
+  m_effect->endTechnique();
+  device.setRenderTarget(1, nullptr);
+  device.setRenderTarget(0, kept[0]);
+  device.setRenderTarget(1, kept[1]);
+}
+
 void Renderer::composite() {
   gfx::Device& device = *m_device;
   if (m_transitionFramesLeft < 1) {

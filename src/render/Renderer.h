@@ -6,6 +6,7 @@
 // T2 into the back buffer, letter-boxed in full screen and stretched in a window.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ class Renderer {
   std::unique_ptr<gfx::Texture> snapshot();
   void release();
   bool released() const { return m_released; }
+  // Draws outside the frame (a viewport rendered alone for its own snapshot): `draw` runs with depth testing
+  // off and the technique "Render" begun, and the render targets it sets are restored afterwards.
+  void renderOffFrame(const std::function<void(Renderer&)>& draw);
 
   // The single path for size, full-screen and vertical-sync changes: every screen-sized target is made anew.
   void resetDevice();

@@ -4,6 +4,7 @@
 
 #include "RenderTestSupport.h"
 #include "platform/gfx/Device.h"
+#include "platform/gfx/SpriteBatch.h"
 #include "render/FrameMath.h"
 
 namespace {
@@ -238,6 +239,29 @@ TEST(RendererTest, ResizeRecreatesTheTargetsThroughTheOneResetPath) {
   EXPECT_TRUE(renderer->fullScreen());
   renderer->resizeWindow(20, 20);  // only while windowed
   EXPECT_EQ(scene.released, 3);
+}
+
+TEST(RendererTest, RenderingOffTheFrameRestoresTheTargets) {
+  auto renderer = rendertest::makeRenderer(4, 4, 4, 4);
+  REQUIRE_RENDERER(renderer);
+  auto own = gfx::Texture::createRenderTarget(2, 2);
+  auto texture = gfx::Texture::createManaged(2, 2);
+  texture->fill(0xFF00FF00);
+  gfx::Device& device = renderer->device();
+  renderer->renderOffFrame([&](render::Renderer& r) {
+    EXPECT_EQ(r.effect().passCount(), 11u);
+    device.setRenderTarget(0, own.get());
+    device.clear(gfx::ClearFlags::Target, 0);
+    r.batch().begin(true);
+    r.effect().beginPassByName("AlphaBlend");
+    r.batch().draw(texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+    r.batch().end();
+    r.effect().endPass();
+  });
+  EXPECT_EQ(device.renderTarget(0), nullptr);
+  std::vector<std::uint32_t> pixels(4);
+  ASSERT_TRUE(own->readPixels({0, 0, 2, 2}, pixels.data(), 8));
+  EXPECT_EQ(pixels[3], 0xFF00FF00u);
 }
 
 TEST(RendererTest, AfterReleaseFramesAndSnapshotsDoNothing) {
