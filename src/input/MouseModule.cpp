@@ -1,3 +1,4 @@
+#include <span>
 #include <string>
 
 #include "bindings/Binding.h"
@@ -71,8 +72,17 @@ bool mouseSetPos(Value, int x, int y) {
   return window != nullptr && windowing::warpPointer(*window, x, y);
 }
 
+// Read through the game's file layer, so a name written with "\\" or in another letter case is found as
+// on the case-insensitive system the game was made on.
 bool mouseSetCursor(Value, std::string_view file) {
-  return windowing::setCursorFromFile(std::string(file));
+  std::string name(file);
+  const engine::GameFile* cursor = api().file_open(name.c_str(), engine::FileKind::Any);
+  if (cursor == nullptr) {
+    return false;
+  }
+  bool set = windowing::setCursorFromImage(std::span(cursor->bytes, cursor->size));
+  api().file_release(cursor);
+  return set;
 }
 
 bool mouseSysCursor(Value) {

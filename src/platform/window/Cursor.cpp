@@ -3,10 +3,8 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <memory>
-#include <vector>
 
 #include "platform/window/GameWindow.h"
 
@@ -24,28 +22,8 @@ struct SurfaceDeleter {
 // The cursor made from a file, kept while it is the current one.
 std::unique_ptr<SDL_Cursor, CursorDeleter> g_fileCursor;
 
-// Larger files are no cursors; refusing them keeps a mistaken path from reading a whole movie.
-constexpr std::streamsize kMaxCursorFileBytes = 16 << 20;
-
 std::uint16_t little16(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::optional<std::vector<std::uint8_t>> readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) {
-    return std::nullopt;
-  }
-  std::streamsize size = file.tellg();
-  if (size <= 0 || size > kMaxCursorFileBytes) {
-    return std::nullopt;
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    return std::nullopt;
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -93,12 +71,11 @@ void showPointer(bool shown) {
   SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }
 
-bool setCursorFromFile(const std::string& path) {
-  std::optional<std::vector<std::uint8_t>> bytes = readFile(path);
-  if (!bytes) {
+bool setCursorFromImage(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     return false;
   }
-  SDL_RWops* stream = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (stream == nullptr) {
     return false;
   }
@@ -106,7 +83,7 @@ bool setCursorFromFile(const std::string& path) {
   if (!image) {
     return false;
   }
-  Hotspot hotspot = cursorFileHotspot(*bytes).value_or(Hotspot{});
+  Hotspot hotspot = cursorFileHotspot(bytes).value_or(Hotspot{});
   if (hotspot.x >= image->w || hotspot.y >= image->h) {
     hotspot = {};
   }

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 
 namespace windowing {
 
@@ -36,9 +35,9 @@ bool isDesktopFullScreen(const GameWindow& window);
 
 // Whether the pointer is drawn over the window at all.
 void showPointer(bool shown);
-// Makes the image of a cursor file (.cur, or any image the image library reads) the window's cursor.
-// False, leaving the cursor as it was, when the file cannot be read or made a cursor.
-[[nodiscard]] bool setCursorFromFile(const std::string& path);
+// Makes the image in a cursor file's bytes (.cur, or any image the image library reads) the window's
+// cursor. False, leaving the cursor as it was, when they are no image or cannot be made a cursor.
+[[nodiscard]] bool setCursorFromImage(std::span<const std::uint8_t> bytes);
 // Back to the system's arrow.
 [[nodiscard]] bool useSystemCursor();
 
