@@ -19,115 +19,84 @@ gfx::Matrix4 rotationZ(float radians) {
   return m;
 }
 
-} // namespace
+}  // namespace
 
-gfx::Matrix4 transformation2D(gfx::Vector2 scalingCentre, float scalingRotation,
-                              gfx::Vector2 scaling, gfx::Vector2 rotationCentre,
-                              float rotation, gfx::Vector2 translation) {
-  const gfx::Matrix4 toScalingCentre =
-      gfx::Matrix4::translation(-scalingCentre.x, -scalingCentre.y);
-  const gfx::Matrix4 fromScalingCentre =
-      gfx::Matrix4::translation(scalingCentre.x, scalingCentre.y);
+gfx::Matrix4 transformation2D(gfx::Vector2 scalingCentre, float scalingRotation, gfx::Vector2 scaling,
+                              gfx::Vector2 rotationCentre, float rotation, gfx::Vector2 translation) {
+  const gfx::Matrix4 toScalingCentre = gfx::Matrix4::translation(-scalingCentre.x, -scalingCentre.y);
+  const gfx::Matrix4 fromScalingCentre = gfx::Matrix4::translation(scalingCentre.x, scalingCentre.y);
   const gfx::Matrix4 scalingAxes = rotationZ(scalingRotation);
   const gfx::Matrix4 scalingAxesBack = rotationZ(-scalingRotation);
-  const gfx::Matrix4 toRotationCentre =
-      gfx::Matrix4::translation(-rotationCentre.x, -rotationCentre.y);
-  const gfx::Matrix4 fromRotationCentre =
-      gfx::Matrix4::translation(rotationCentre.x, rotationCentre.y);
-  return toScalingCentre * scalingAxesBack *
-         gfx::Matrix4::scaling(scaling.x, scaling.y) * scalingAxes *
-         fromScalingCentre * toRotationCentre * rotationZ(rotation) *
-         fromRotationCentre *
+  const gfx::Matrix4 toRotationCentre = gfx::Matrix4::translation(-rotationCentre.x, -rotationCentre.y);
+  const gfx::Matrix4 fromRotationCentre = gfx::Matrix4::translation(rotationCentre.x, rotationCentre.y);
+  return toScalingCentre * scalingAxesBack * gfx::Matrix4::scaling(scaling.x, scaling.y) * scalingAxes *
+         fromScalingCentre * toRotationCentre * rotationZ(rotation) * fromRotationCentre *
          gfx::Matrix4::translation(translation.x, translation.y);
 }
 
-gfx::Matrix4 spriteTransform(const TransformInput &in) {
-  gfx::Vector2 t{
-      static_cast<float>(in.effectiveX - in.ox + in.viewportOffsetX),
-      static_cast<float>(in.effectiveY - in.oy + in.viewportOffsetY)};
+gfx::Matrix4 spriteTransform(const TransformInput& in) {
+  gfx::Vector2 t{static_cast<float>(in.effectiveX - in.ox + in.viewportOffsetX),
+                 static_cast<float>(in.effectiveY - in.oy + in.viewportOffsetY)};
   gfx::Vector2 centre{static_cast<float>(in.ox), static_cast<float>(in.oy)};
   gfx::Vector2 scale{in.zoomX, in.zoomY};
   if (in.mirror) {
     scale.x = -scale.x;
-    // An empty source rectangle draws the whole bitmap, so the whole bitmap is
-    // what flips.
+    // An empty source rectangle draws the whole bitmap, so the whole bitmap is what flips.
     const std::int32_t width =
-        in.sourceWidth <= 0 && in.sourceHeight <= 0 && in.bitmapWidth > 0
-            ? in.bitmapWidth
-            : in.sourceWidth;
+        in.sourceWidth <= 0 && in.sourceHeight <= 0 && in.bitmapWidth > 0 ? in.bitmapWidth : in.sourceWidth;
     centre.x = static_cast<float>(width - in.ox);
     t.x -= static_cast<float>(width - 2 * in.ox);
   }
-  const auto rotation = static_cast<float>(
-      -static_cast<double>(in.angleDegrees) * std::numbers::pi / 180.0);
-  const gfx::Matrix4 placed =
-      transformation2D(centre, 0.0f, scale, centre, rotation, t);
-  if (in.shearX == 0.0f && in.shearY == 0.0f)
-    return placed;
+  const auto rotation = static_cast<float>(-static_cast<double>(in.angleDegrees) * std::numbers::pi / 180.0);
+  const gfx::Matrix4 placed = transformation2D(centre, 0.0f, scale, centre, rotation, t);
+  if (in.shearX == 0.0f && in.shearY == 0.0f) return placed;
   gfx::Matrix4 shear;
   shear.m[0][1] = in.shearY;
   shear.m[1][0] = in.shearX;
   const auto ox = static_cast<float>(in.ox);
   const auto oy = static_cast<float>(in.oy);
-  return gfx::Matrix4::translation(-ox, -oy) * shear *
-         gfx::Matrix4::translation(ox, oy) * placed;
+  return gfx::Matrix4::translation(-ox, -oy) * shear * gfx::Matrix4::translation(ox, oy) * placed;
 }
 
-int passForBlendType(std::int32_t blendType) {
-  return blendType == 1 || blendType == 2 ? blendType : 0;
-}
+int passForBlendType(std::int32_t blendType) { return blendType == 1 || blendType == 2 ? blendType : 0; }
 
-std::array<float, 4> blendColor(const bindings::Color &effective,
-                                const std::array<float, 4> &flash,
-                                const float (&lower)[4],
-                                const float (&upper)[4]) {
-  float e[4] = {effective.red / 255.0f, effective.green / 255.0f,
-                effective.blue / 255.0f, effective.alpha / 255.0f};
+std::array<float, 4> blendColor(const bindings::Color& effective, const std::array<float, 4>& flash,
+                                const float (&lower)[4], const float (&upper)[4]) {
+  float e[4] = {effective.red / 255.0f, effective.green / 255.0f, effective.blue / 255.0f, effective.alpha / 255.0f};
   std::array<float, 4> out{};
   if (e[3] > 0.0f || flash[3] > 0.0f) {
     const double a = 1.0 - (1.0 - e[3]) * (1.0 - static_cast<double>(flash[3]));
-    // A flash stepped a hair below zero can leave nothing to divide by; that is
-    // no colour at all.
+    // A flash stepped a hair below zero can leave nothing to divide by; that is no colour at all.
     if (a > 0.0) {
       for (int i = 0; i < 3; ++i) {
         const float own = e[i] * e[3];
-        out[i] = static_cast<float>(
-            (flash[i] * flash[3] + own - own * flash[3]) / a);
+        out[i] = static_cast<float>((flash[i] * flash[3] + own - own * flash[3]) / a);
       }
       out[3] = static_cast<float>(a);
     }
   }
-  for (int i = 0; i < 4; ++i)
-    out[i] = std::min(std::max(out[i], lower[i]), upper[i]);
+  for (int i = 0; i < 4; ++i) out[i] = std::min(std::max(out[i], lower[i]), upper[i]);
   return out;
 }
 
-gfx::Rect sourceRectangle(const engine::RectData &source) {
-  return {source.x, source.y, source.x + source.width,
-          source.y + source.height};
+gfx::Rect sourceRectangle(const engine::RectData& source) {
+  return {source.x, source.y, source.x + source.width, source.y + source.height};
 }
 
-SamplingParams samplingFromBitmap(int bitmapWidth, int bitmapHeight,
-                                  const engine::RectData &source) {
-  if (bitmapWidth <= 0 || bitmapHeight <= 0)
-    return {};
-  return {1.0f / static_cast<float>(bitmapWidth),
-          1.0f / static_cast<float>(bitmapHeight),
-          static_cast<float>(source.y + source.height) /
-              static_cast<float>(bitmapHeight)};
+SamplingParams samplingFromBitmap(int bitmapWidth, int bitmapHeight, const engine::RectData& source) {
+  if (bitmapWidth <= 0 || bitmapHeight <= 0) return {};
+  return {1.0f / static_cast<float>(bitmapWidth), 1.0f / static_cast<float>(bitmapHeight),
+          static_cast<float>(source.y + source.height) / static_cast<float>(bitmapHeight)};
 }
 
 SamplingParams samplingFromTexture(int textureWidth, int textureHeight) {
-  if (textureWidth <= 0 || textureHeight <= 0)
-    return {};
-  return {1.0f / static_cast<float>(textureWidth),
-          1.0f / static_cast<float>(textureHeight), 1.0f};
+  if (textureWidth <= 0 || textureHeight <= 0) return {};
+  return {1.0f / static_cast<float>(textureWidth), 1.0f / static_cast<float>(textureHeight), 1.0f};
 }
 
 std::uint32_t quadColour(float effectiveOpacity) {
-  const auto alpha =
-      static_cast<std::uint32_t>(std::clamp(effectiveOpacity, 0.0f, 255.0f));
+  const auto alpha = static_cast<std::uint32_t>(std::clamp(effectiveOpacity, 0.0f, 255.0f));
   return (alpha << 24) | 0xFFFFFFu;
 }
 
-} // namespace scene
+}  // namespace scene

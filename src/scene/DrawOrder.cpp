@@ -7,40 +7,29 @@
 
 namespace scene {
 
-bool drawsBefore(const SortKey &a, const SortKey &b) {
-  if (a.z != b.z)
-    return a.z < b.z;
-  if (a.y != b.y)
-    return a.y < b.y;
+bool drawsBefore(const SortKey& a, const SortKey& b) {
+  if (a.z != b.z) return a.z < b.z;
+  if (a.y != b.y) return a.y < b.y;
   return a.serial < b.serial;
 }
 
-SortKey drawKey(const Sprite &object) {
-  return {object.effectiveZ, object.y, object.creationSerial};
-}
+SortKey drawKey(const Sprite& object) { return {object.effectiveZ, object.y, object.creationSerial}; }
 
-SortKey viewportKey(const Viewport &viewport) {
-  return {viewport.z, viewport.rectangle().y, viewport.creationSerial};
-}
+SortKey viewportKey(const Viewport& viewport) { return {viewport.z, viewport.rectangle().y, viewport.creationSerial}; }
 
-void sortDrawList(std::vector<Sprite *> &list) {
+void sortDrawList(std::vector<Sprite*>& list) {
   std::stable_sort(list.begin(), list.end(),
-                   [](const Sprite *a, const Sprite *b) {
-                     return drawsBefore(drawKey(*a), drawKey(*b));
-                   });
+                   [](const Sprite* a, const Sprite* b) { return drawsBefore(drawKey(*a), drawKey(*b)); });
 }
 
-void sortViewports(std::vector<Viewport *> &viewports) {
-  std::stable_sort(viewports.begin(), viewports.end(),
-                   [](const Viewport *a, const Viewport *b) {
-                     if (a->z != b->z)
-                       return a->z < b->z;
-                     return a->rectangle().y < b->rectangle().y;
-                   });
+void sortViewports(std::vector<Viewport*>& viewports) {
+  std::stable_sort(viewports.begin(), viewports.end(), [](const Viewport* a, const Viewport* b) {
+    if (a->z != b->z) return a->z < b->z;
+    return a->rectangle().y < b->rectangle().y;
+  });
 }
 
-std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects,
-                                         std::span<const SortKey> viewports) {
+std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects, std::span<const SortKey> viewports) {
   std::vector<ScreenItem> order;
   order.reserve(objects.size() + viewports.size());
   std::size_t o = 0;
@@ -52,11 +41,9 @@ std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects,
       order.push_back({false, o++});
     }
   }
-  for (; o < objects.size(); ++o)
-    order.push_back({false, o});
-  for (; v < viewports.size(); ++v)
-    order.push_back({true, v});
+  for (; o < objects.size(); ++o) order.push_back({false, o});
+  for (; v < viewports.size(); ++v) order.push_back({true, v});
   return order;
 }
 
-} // namespace scene
+}  // namespace scene

@@ -1,9 +1,8 @@
 #pragma once
 
-// The order of a frame: each draw list sorted by (effective z, own y, creation
-// serial), the viewports by (z, rectangle y) keeping creation order on ties,
-// and the screen's objects merged with the viewports as two sorted runs, so
-// that an object and a viewport of equal z and y order by creation.
+// The order of a frame: each draw list sorted by (effective z, own y, creation serial), the viewports by (z, rectangle
+// y) keeping creation order on ties, and the screen's objects merged with the viewports as two sorted runs, so that an
+// object and a viewport of equal z and y order by creation.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,28 +21,26 @@ struct SortKey {
 };
 
 // Lexicographic on (z, y, serial).
-bool drawsBefore(const SortKey &a, const SortKey &b);
+bool drawsBefore(const SortKey& a, const SortKey& b);
 
-// A draw list's key: effective z, the object's own y (not the effective one),
-// its serial.
-SortKey drawKey(const Sprite &object);
+// A draw list's key: effective z, the object's own y (not the effective one), its serial.
+SortKey drawKey(const Sprite& object);
 // A viewport's key in the merge: its z, its rectangle's y, its serial.
-SortKey viewportKey(const Viewport &viewport);
+SortKey viewportKey(const Viewport& viewport);
 
-void sortDrawList(std::vector<Sprite *> &list);
+void sortDrawList(std::vector<Sprite*>& list);
 // By z, then rectangle y; stable, so full ties keep creation order.
-void sortViewports(std::vector<Viewport *> &viewports);
+void sortViewports(std::vector<Viewport*>& viewports);
 
 // One step of the screen's order: the object or viewport at `index` of its run.
 struct ScreenItem {
   bool isViewport = false;
   std::size_t index = 0;
-  bool operator==(const ScreenItem &) const = default;
+  bool operator==(const ScreenItem&) const = default;
 };
 
-// Merges the sorted screen objects with the sorted viewports: a viewport goes
-// first only when its key is strictly smaller than the object's.
-std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects,
-                                         std::span<const SortKey> viewports);
+// Merges the sorted screen objects with the sorted viewports: a viewport goes first only when its key is strictly
+// smaller than the object's.
+std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects, std::span<const SortKey> viewports);
 
-} // namespace scene
+}  // namespace scene

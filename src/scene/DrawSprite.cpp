@@ -70,9 +70,9 @@ void setParameters(render::SceneEffect& scene, Sprite& object, const gfx::Textur
   effect.setVector(scene.handle(EffectParam::TexcoordScale), scale, 2);
   effect.setVector(scene.handle(EffectParam::TexcoordOffset), offset, 2);
 
-  const std::array<float, 4> blend = blendColor(object.effectiveColor, object.flashState.colour,
-                                                render::Renderer::kBlendColourLower,
-                                                render::Renderer::kBlendColourUpper);
+  const std::array<float, 4> blend =
+      blendColor(object.effectiveColor, object.flashState.colour, render::Renderer::kBlendColourLower,
+                 render::Renderer::kBlendColourUpper);
   effect.setVector(scene.handle(EffectParam::BlendColor), blend.data(), 4);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// The one procedure that draws every renderable: its transform into the renderer's sprite batch, the built-in
-// effect's parameters, the pass of its blend type or its own effect, one quad of its texture, then the class's
-// own drawing.
+// The one procedure that draws every renderable: its transform into the renderer's sprite batch, the built-in effect's
+// parameters, the pass of its blend type or its own effect, one quad of its texture, then the class's own drawing.
 
 namespace render {
 class Renderer;
@@ -13,9 +12,9 @@ namespace scene {
 class Sprite;
 class Viewport;
 
-// `viewport`: whose list is being drawn (its rectangle and origin offset the object), or null for objects
-// drawn straight onto the target. `batched`: a fast layer's pass is already running for a group of objects,
-// so only the parameters are committed between quads, without passes or flushes.
+// `viewport`: whose list is being drawn (its rectangle and origin offset the object), or null for objects drawn
+// straight onto the target. `batched`: a fast layer's pass is already running for a group of objects, so only the
+// parameters are committed between quads, without passes or flushes.
 void drawSprite(render::Renderer& renderer, Sprite& object, const Viewport* viewport, bool batched);
 
 }  // namespace scene

@@ -5,8 +5,7 @@
 
 namespace scene {
 
-bindings::Color inheritColor(const bindings::Color &parentEffective,
-                             const bindings::Color &own) {
+bindings::Color inheritColor(const bindings::Color& parentEffective, const bindings::Color& own) {
   const float a = own.alpha / 255.0f;
   const float b = parentEffective.alpha / 255.0f;
   float c = 0.0f;
@@ -16,20 +15,17 @@ bindings::Color inheritColor(const bindings::Color &parentEffective,
     d = 1.0f - c;
   }
   const auto mix = [&](std::uint8_t parent, std::uint8_t child) {
-    return static_cast<std::uint8_t>(
-        std::clamp(parent * d + child * c, 0.0f, 255.0f));
+    return static_cast<std::uint8_t>(std::clamp(parent * d + child * c, 0.0f, 255.0f));
   };
   bindings::Color result;
   result.red = mix(parentEffective.red, own.red);
   result.green = mix(parentEffective.green, own.green);
   result.blue = mix(parentEffective.blue, own.blue);
-  result.alpha = static_cast<std::uint8_t>(
-      std::clamp((1.0f - (1.0f - b) * (1.0f - a)) * 255.0f, 0.0f, 255.0f));
+  result.alpha = static_cast<std::uint8_t>(std::clamp((1.0f - (1.0f - b) * (1.0f - a)) * 255.0f, 0.0f, 255.0f));
   return result;
 }
 
-bindings::Tone inheritTone(const bindings::Tone &parentEffective,
-                           const bindings::Tone &own) {
+bindings::Tone inheritTone(const bindings::Tone& parentEffective, const bindings::Tone& own) {
   bindings::Tone result;
   result.red = std::clamp(parentEffective.red + own.red, -1.0f, 1.0f);
   result.green = std::clamp(parentEffective.green + own.green, -1.0f, 1.0f);
@@ -38,4 +34,4 @@ bindings::Tone inheritTone(const bindings::Tone &parentEffective,
   return result;
 }
 
-} // namespace scene
+}  // namespace scene

@@ -7,12 +7,9 @@
 
 namespace scene {
 
-// The two colours weighted by their alphas; the alpha is that of one laid over
-// the other.
-bindings::Color inheritColor(const bindings::Color &parentEffective,
-                             const bindings::Color &own);
+// The two colours weighted by their alphas; the alpha is that of one laid over the other.
+bindings::Color inheritColor(const bindings::Color& parentEffective, const bindings::Color& own);
 // The sum, red, green and blue saturating at ±1 and gray at 0..1.
-bindings::Tone inheritTone(const bindings::Tone &parentEffective,
-                           const bindings::Tone &own);
+bindings::Tone inheritTone(const bindings::Tone& parentEffective, const bindings::Tone& own);
 
-} // namespace scene
+}  // namespace scene

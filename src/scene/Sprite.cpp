@@ -12,54 +12,47 @@ namespace scene {
 
 namespace {
 
-void eraseFrom(std::vector<Sprite *> &list, const Sprite *object) {
+void eraseFrom(std::vector<Sprite*>& list, const Sprite* object) {
   list.erase(std::remove(list.begin(), list.end(), object), list.end());
 }
 
 gfx::Address addressMode(std::int32_t mode) {
-  // Stored as a script or class set it; anything Direct3D would refuse samples
-  // as the default border.
-  if (mode < static_cast<int>(gfx::Address::Wrap) ||
-      mode > static_cast<int>(gfx::Address::MirrorOnce)) {
+  // Stored as a script or class set it; anything Direct3D would refuse samples as the default border.
+  if (mode < static_cast<int>(gfx::Address::Wrap) || mode > static_cast<int>(gfx::Address::MirrorOnce)) {
     return gfx::Address::Border;
   }
   return static_cast<gfx::Address>(mode);
 }
 
-} // namespace
+}  // namespace
 
 Sprite::Sprite(PlayerOwned owned) {
   resetDefaults();
   ownSourceRect();
   ownColor();
   ownTone();
-  if (owned.attachToScreen)
-    attach(nullptr);
+  if (owned.attachToScreen) attach(nullptr);
 }
 
 Sprite::Sprite() = default;
 
 Sprite::~Sprite() { disposeBase(); }
 
-void Sprite::initialize(Viewport *target) {
-  // A script may run initialize again: the reset forgets the list and the
-  // family links, so they are undone first rather than left pointing at this
-  // record.
+void Sprite::initialize(Viewport* target) {
+  // A script may run initialize again: the reset forgets the list and the family links, so they are undone first rather
+  // than left pointing at this record.
   if (inDrawList) {
     eraseFrom(listOwner().drawList, this);
     inDrawList = false;
   }
-  if (parent != nullptr)
-    parent->removeChild(this);
-  for (Sprite *child : children)
-    child->parent = nullptr;
+  if (parent != nullptr) parent->removeChild(this);
+  for (Sprite* child : children) child->parent = nullptr;
   resetDefaults();
   attach(target);
 }
 
 void Sprite::resetDefaults() {
-  // Nothing points at owned storage once the pointers are cleared, so it goes
-  // with them.
+  // Nothing points at owned storage once the pointers are cleared, so it goes with them.
   ownedSourceRect.reset();
   ownedColor.reset();
   ownedTone.reset();
@@ -113,45 +106,36 @@ void Sprite::resetDefaults() {
 }
 
 void Sprite::setSourceRect(int left, int top, int width, int height) {
-  if (sourceRect == nullptr)
-    return;
+  if (sourceRect == nullptr) return;
   *sourceRect = {left, top, width, height};
 }
 
 void Sprite::dispose() { disposeBase(); }
 
 void Sprite::disposeBase() {
-  if (disposed)
-    return;
+  if (disposed) return;
   disposed = true;
   videoReader.reset();
   videoPlaying = false;
-  if (inDrawList)
-    eraseFrom(listOwner().drawList, this);
+  if (inDrawList) eraseFrom(listOwner().drawList, this);
   if (parent != nullptr) {
     parent->removeChild(this);
     parent = nullptr;
   }
-  for (Sprite *child : children)
-    child->parent = nullptr;
+  for (Sprite* child : children) child->parent = nullptr;
   children.clear();
   // The pointers go with the storage they may reference.
-  if (ownedSourceRect)
-    sourceRect = nullptr;
-  if (ownedColor)
-    color = nullptr;
-  if (ownedTone)
-    tone = nullptr;
+  if (ownedSourceRect) sourceRect = nullptr;
+  if (ownedColor) color = nullptr;
+  if (ownedTone) tone = nullptr;
   ownedSourceRect.reset();
   ownedColor.reset();
   ownedTone.reset();
 }
 
 void Sprite::releaseBitmap() {
-  if (bitmap == nullptr)
-    return;
-  if (bitmap == ownedBitmap.get())
-    ownedBitmap.reset();
+  if (bitmap == nullptr) return;
+  if (bitmap == ownedBitmap.get()) ownedBitmap.reset();
   bitmap = nullptr;
 }
 
@@ -170,31 +154,26 @@ void Sprite::ownTone() {
   tone = ownedTone.get();
 }
 
-gfx::Texture *Sprite::texture() {
-  return bitmap != nullptr ? bitmap->texture() : nullptr;
-}
+gfx::Texture* Sprite::texture() { return bitmap != nullptr ? bitmap->texture() : nullptr; }
 
-void Sprite::applySamplerAddress(gfx::Device &device) {
-  gfx::SamplerState &sampler = device.samplerState(0);
+void Sprite::applySamplerAddress(gfx::Device& device) {
+  gfx::SamplerState& sampler = device.samplerState(0);
   sampler.addressU = addressMode(addressModeU);
   sampler.addressV = addressMode(addressModeV);
 }
 
-void Sprite::setBitmap(bitmap::Bitmap *image, engine::RectData *storage) {
+void Sprite::setBitmap(bitmap::Bitmap* image, engine::RectData* storage) {
   bitmap = image;
   if (storage != nullptr) {
     sourceRect = storage;
   } else if (sourceRect != nullptr) {
-    *sourceRect = image != nullptr
-                      ? engine::RectData{0, 0, image->width(), image->height()}
-                      : engine::RectData{};
+    *sourceRect = image != nullptr ? engine::RectData{0, 0, image->width(), image->height()} : engine::RectData{};
   }
 }
 
-void Sprite::attach(Viewport *target) {
+void Sprite::attach(Viewport* target) {
   if (inDrawList) {
-    if (viewport == target)
-      return;
+    if (viewport == target) return;
     eraseFrom(listOwner().drawList, this);
   }
   inDrawList = true;
@@ -202,21 +181,17 @@ void Sprite::attach(Viewport *target) {
   listOwner().drawList.push_back(this);
 }
 
-bool Sprite::removeChild(Sprite *child) {
-  if (child == nullptr || child->parent != this)
-    return false;
+bool Sprite::removeChild(Sprite* child) {
+  if (child == nullptr || child->parent != this) return false;
   eraseFrom(children, child);
   child->parent = nullptr;
   return true;
 }
 
-bool Sprite::addChild(Sprite *child) {
-  if (child == nullptr || child->parent != nullptr)
-    return false;
-  for (const Sprite *ancestor = this; ancestor != nullptr;
-       ancestor = ancestor->parent) {
-    if (ancestor == child)
-      return false;
+bool Sprite::addChild(Sprite* child) {
+  if (child == nullptr || child->parent != nullptr) return false;
+  for (const Sprite* ancestor = this; ancestor != nullptr; ancestor = ancestor->parent) {
+    if (ancestor == child) return false;
   }
   child->parent = this;
   children.push_back(child);
@@ -226,8 +201,8 @@ bool Sprite::addChild(Sprite *child) {
 void Sprite::computeEffective() {
   static const bindings::Color kNoColor;
   static const bindings::Tone kNoTone;
-  const bindings::Color &ownColor = color != nullptr ? *color : kNoColor;
-  const bindings::Tone &ownTone = tone != nullptr ? *tone : kNoTone;
+  const bindings::Color& ownColor = color != nullptr ? *color : kNoColor;
+  const bindings::Tone& ownTone = tone != nullptr ? *tone : kNoTone;
   if (parent == nullptr) {
     effectiveVisible = visible;
     effectiveX = x;
@@ -239,39 +214,31 @@ void Sprite::computeEffective() {
     effectiveColor = ownColor;
     effectiveTone = ownTone;
   } else {
-    const Sprite &p = *parent;
+    const Sprite& p = *parent;
     effectiveVisible = visible && p.effectiveVisible;
     effectiveX = p.effectiveX + x;
     effectiveY = p.effectiveY + y;
     effectiveZ = p.effectiveZ + z;
-    effectiveOpacity =
-        static_cast<float>(opacity) * p.effectiveOpacity / 255.0f;
+    effectiveOpacity = static_cast<float>(opacity) * p.effectiveOpacity / 255.0f;
     effectiveColor = inheritColor(p.effectiveColor, ownColor);
     effectiveTone = inheritTone(p.effectiveTone, ownTone);
     effectiveZoomX = p.effectiveZoomX * zoomX;
     effectiveZoomY = p.effectiveZoomY * zoomY;
   }
-  for (Sprite *child : children)
-    child->computeEffective();
+  for (Sprite* child : children) child->computeEffective();
 }
 
-void Sprite::flash(const bindings::Color *colour, int duration) {
-  startFlash(flashState, colour, duration);
-}
+void Sprite::flash(const bindings::Color* colour, int duration) { startFlash(flashState, colour, duration); }
 
 void Sprite::update() {
   ++updateCount;
   stepFlash(flashState);
-  // The integer quotient is what moves the wave: a speed below the length
-  // leaves it standing.
+  // The integer quotient is what moves the wave: a speed below the length leaves it standing.
   if (waveLength != 0) {
-    waveAngle +=
-        static_cast<float>(static_cast<std::int64_t>(waveSpeed) / waveLength);
+    waveAngle += static_cast<float>(static_cast<std::int64_t>(waveSpeed) / waveLength);
   }
 }
 
-Viewport &Sprite::listOwner() const {
-  return viewport != nullptr ? *viewport : screenViewport();
-}
+Viewport& Sprite::listOwner() const { return viewport != nullptr ? *viewport : screenViewport(); }
 
-} // namespace scene
+}  // namespace scene

@@ -1,9 +1,8 @@
 #pragma once
 
-// The record behind a viewport: a rectangle of the screen with its own draw
-// list, scroll origin, z and effects. The screen itself is one more viewport
-// record without a script object, holding the objects whose viewport is nil;
-// every record, the screen's included, is in one global list in creation order.
+// The record behind a viewport: a rectangle of the screen with its own draw list, scroll origin, z and effects. The
+// screen itself is one more viewport record without a script object, holding the objects whose viewport is nil; every
+// record, the screen's included, is in one global list in creation order.
 
 #include <array>
 #include <cstdint>
@@ -20,56 +19,55 @@
 namespace bitmap {
 class Bitmap;
 }
+namespace gfx {
+class Texture;
+}
 
 namespace scene {
 
 class Sprite;
 
 class Viewport {
-public:
-  // Takes a creation serial and enters the global list; the rectangle is owned
-  // (0, 0, 0, 0) until a script points it at its Rect's data.
+ public:
+  // Takes a creation serial and enters the global list; the rectangle is owned (0, 0, 0, 0) until a script points it at
+  // its Rect's data.
   Viewport();
   // Leaves the global list; the objects of its list stay alive and undrawn.
   ~Viewport();
-  Viewport(const Viewport &) = delete;
-  Viewport &operator=(const Viewport &) = delete;
+  Viewport(const Viewport&) = delete;
+  Viewport& operator=(const Viewport&) = delete;
 
-  // Every object of the list leaves it (keeping its viewport field) and is not
-  // drawn until attached again.
+  // Every object of the list leaves it (keeping its viewport field) and is not drawn until attached again.
   void dispose();
-  void flash(const bindings::Color *colour, int duration);
+  void flash(const bindings::Color* colour, int duration);
   void update();
 
-  engine::RectData &rectangle() { return *rect; }
-  const engine::RectData &rectangle() const { return *rect; }
+  engine::RectData& rectangle() { return *rect; }
+  const engine::RectData& rectangle() const { return *rect; }
 
   std::int32_t creationSerial = 0;
-  engine::RectData *rect = nullptr;
+  engine::RectData* rect = nullptr;
   std::int32_t ox = 0;
   std::int32_t oy = 0;
   double z = 0.0;
   bool visible = true;
   bool disposed = false;
-  bindings::Color *color = nullptr;
-  bindings::Tone *tone = nullptr;
+  bindings::Color* color = nullptr;
+  bindings::Tone* tone = nullptr;
   FlashState flashState;
   std::string effectName;
   std::map<std::string, float> floatEffectParams;
-  std::map<std::string, bitmap::Bitmap *> textureEffectParams;
-  std::vector<Sprite *> drawList;
+  std::map<std::string, bitmap::Bitmap*> textureEffectParams;
+  std::vector<Sprite*> drawList;
 
-  std::unique_ptr<engine::RectData> ownedRect =
-      std::make_unique<engine::RectData>();
-  std::unique_ptr<bindings::Color> ownedColor =
-      std::make_unique<bindings::Color>();
-  std::unique_ptr<bindings::Tone> ownedTone =
-      std::make_unique<bindings::Tone>();
+  std::unique_ptr<engine::RectData> ownedRect = std::make_unique<engine::RectData>();
+  std::unique_ptr<bindings::Color> ownedColor = std::make_unique<bindings::Color>();
+  std::unique_ptr<bindings::Tone> ownedTone = std::make_unique<bindings::Tone>();
 };
 
 // The viewport of objects without one, covering the screen; made on first use.
-Viewport &screenViewport();
+Viewport& screenViewport();
 // Every live viewport record, the screen's included, in creation order.
-const std::vector<Viewport *> &viewportList();
+const std::vector<Viewport*>& viewportList();
 
-} // namespace scene
+}  // namespace scene

@@ -10,11 +10,9 @@ TEST(Flash, ColourStepsDownToNothingOverItsDuration) {
   scene::startFlash(state, &white, 4);
   EXPECT_FLOAT_EQ(state.colour[3], 1.0f);
   EXPECT_FALSE(scene::hiddenByFlash(state.framesLeft, state.colour));
-  for (int i = 0; i < 2; ++i)
-    scene::stepFlash(state);
+  for (int i = 0; i < 2; ++i) scene::stepFlash(state);
   EXPECT_NEAR(state.colour[0], 0.5f, 1e-6);
-  for (int i = 0; i < 5; ++i)
-    scene::stepFlash(state);
+  for (int i = 0; i < 5; ++i) scene::stepFlash(state);
   EXPECT_EQ(state.framesLeft, 0);
   EXPECT_NEAR(state.colour[3], 0.0f, 1e-6);
 }
@@ -43,4 +41,4 @@ TEST(Flash, ZeroDurationKeepsItsColourWithFiniteSteps) {
   EXPECT_FLOAT_EQ(state.hideStep, 0.0f);
 }
 
-} // namespace
+}  // namespace

@@ -13,13 +13,13 @@ namespace {
 using scene::Sprite;
 using scene::Viewport;
 
-std::unique_ptr<Sprite> scriptSprite(Viewport *viewport = nullptr) {
+std::unique_ptr<Sprite> scriptSprite(Viewport* viewport = nullptr) {
   auto sprite = std::make_unique<Sprite>();
   sprite->initialize(viewport);
   return sprite;
 }
 
-int countIn(const std::vector<Sprite *> &list, const Sprite *sprite) {
+int countIn(const std::vector<Sprite*>& list, const Sprite* sprite) {
   return static_cast<int>(std::count(list.begin(), list.end(), sprite));
 }
 
@@ -77,14 +77,14 @@ TEST(SpriteRecord, AttachMovesBetweenListsButNotWithinOne) {
   auto a = scriptSprite(&viewport);
   auto b = scriptSprite(&viewport);
   a->attach(&viewport);
-  ASSERT_EQ(viewport.drawList, (std::vector<Sprite *>{a.get(), b.get()}));
+  ASSERT_EQ(viewport.drawList, (std::vector<Sprite*>{a.get(), b.get()}));
 
   a->attach(nullptr);
-  EXPECT_EQ(viewport.drawList, std::vector<Sprite *>{b.get()});
+  EXPECT_EQ(viewport.drawList, std::vector<Sprite*>{b.get()});
   EXPECT_EQ(countIn(scene::screenViewport().drawList, a.get()), 1);
   EXPECT_EQ(a->viewport, nullptr);
   a->attach(&viewport);
-  EXPECT_EQ(viewport.drawList, (std::vector<Sprite *>{b.get(), a.get()}));
+  EXPECT_EQ(viewport.drawList, (std::vector<Sprite*>{b.get(), a.get()}));
   EXPECT_EQ(countIn(scene::screenViewport().drawList, a.get()), 0);
 }
 
@@ -115,8 +115,8 @@ TEST(SpriteRecord, RecordsFreedInAnyOrderLeaveNoLinksBehind) {
   EXPECT_FALSE(parent->inDrawList);
   parent.reset();
   EXPECT_EQ(child->parent, nullptr);
-  child.reset(); // would touch the freed viewport's list or parent if a link
-                 // survived
+  child.reset();  // would touch the freed viewport's list or parent if a link
+                  // survived
 }
 
 TEST(SpriteRecord, ChildLinksRefuseCyclesAndSecondParents) {
@@ -127,7 +127,7 @@ TEST(SpriteRecord, ChildLinksRefuseCyclesAndSecondParents) {
   ASSERT_TRUE(a->addChild(b.get()));
   ASSERT_TRUE(b->addChild(c.get()));
   EXPECT_FALSE(c->addChild(a.get()));
-  EXPECT_FALSE(a->addChild(c.get())); // c has a parent already
+  EXPECT_FALSE(a->addChild(c.get()));  // c has a parent already
   EXPECT_EQ(c->parent, b.get());
   EXPECT_FALSE(a->removeChild(c.get()));
   EXPECT_TRUE(b->removeChild(c.get()));
@@ -155,7 +155,7 @@ TEST(SpriteRecord, ChildInheritsPositionZoomOpacityButNotAngle) {
   child->zoomX = 1.5f;
   child->opacity = 255;
   child->angle = 10.0f;
-  *child->color = {0, 0, 255, 128}; // blue, green, red, alpha
+  *child->color = {0, 0, 255, 128};  // blue, green, red, alpha
   ASSERT_TRUE(parent->addChild(child.get()));
 
   parent->computeEffective();
@@ -202,8 +202,8 @@ TEST(SpriteRecord, UpdateStepsTheWaveByWholeQuotients) {
   EXPECT_FLOAT_EQ(sprite.waveAngle, 2.0f);
   sprite.waveLength = -1;
   sprite.waveSpeed = INT32_MIN;
-  sprite.update(); // no overflow trap
+  sprite.update();  // no overflow trap
   EXPECT_EQ(sprite.updateCount, 4);
 }
 
-} // namespace
+}  // namespace

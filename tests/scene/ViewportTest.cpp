@@ -12,8 +12,8 @@ namespace {
 using scene::Sprite;
 using scene::Viewport;
 
-bool listed(const Viewport *viewport) {
-  const auto &list = scene::viewportList();
+bool listed(const Viewport* viewport) {
+  const auto& list = scene::viewportList();
   return std::find(list.begin(), list.end(), viewport) != list.end();
 }
 
@@ -28,11 +28,11 @@ TEST(ViewportRecord, SerialsComeFromTheCounterSpritesUse) {
 }
 
 TEST(ViewportRecord, GlobalListHoldsTheScreenAndLiveViewportsInCreationOrder) {
-  Viewport &screen = scene::screenViewport();
+  Viewport& screen = scene::screenViewport();
   EXPECT_TRUE(listed(&screen));
   auto a = std::make_unique<Viewport>();
   auto b = std::make_unique<Viewport>();
-  const auto &list = scene::viewportList();
+  const auto& list = scene::viewportList();
   const auto posA = std::find(list.begin(), list.end(), a.get());
   const auto posB = std::find(list.begin(), list.end(), b.get());
   ASSERT_NE(posA, list.end());
@@ -51,13 +51,12 @@ TEST(ViewportRecord, DisposeLeavesObjectsUndrawnUntilAttachedAgain) {
   EXPECT_TRUE(viewport.drawList.empty());
   EXPECT_FALSE(sprite.inDrawList);
   EXPECT_EQ(sprite.viewport, &viewport);
-  // The same viewport again: the object is not in its list, so it is appended
-  // rather than skipped.
+  // The same viewport again: the object is not in its list, so it is appended rather than skipped.
   sprite.attach(&viewport);
-  EXPECT_EQ(viewport.drawList, std::vector<Sprite *>{&sprite});
+  EXPECT_EQ(viewport.drawList, std::vector<Sprite*>{&sprite});
   sprite.attach(&other);
   EXPECT_TRUE(viewport.drawList.empty());
-  EXPECT_EQ(other.drawList, std::vector<Sprite *>{&sprite});
+  EXPECT_EQ(other.drawList, std::vector<Sprite*>{&sprite});
   sprite.dispose();
   EXPECT_TRUE(other.drawList.empty());
 }
@@ -73,4 +72,4 @@ TEST(ViewportRecord, OwnsItsRectangleColourAndToneUntilPointedElsewhere) {
   EXPECT_NE(viewport.tone, nullptr);
 }
 
-} // namespace
+}  // namespace
