@@ -17,9 +17,7 @@ namespace {
 
 Bitmap* g_liveBitmaps = nullptr;  // main thread only, like every script call
 
-gfx::Rect toGfx(const PixelRect& rect) {
-  return {rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
-}
+gfx::Rect toGfx(const PixelRect& rect) { return {rect.x, rect.y, rect.x + rect.width, rect.y + rect.height}; }
 
 }  // namespace
 
@@ -120,9 +118,7 @@ PixelView Bitmap::lock(const PixelRect& region) {
   return {m_lockedPixels, m_width, m_height, m_width};
 }
 
-void Bitmap::markDirty(const PixelRect& area) {
-  m_dirty = unite(m_dirty, clip(area, m_width, m_height));
-}
+void Bitmap::markDirty(const PixelRect& area) { m_dirty = unite(m_dirty, clip(area, m_width, m_height)); }
 
 void Bitmap::unlock() {
   if (m_lockDepth == 0 || --m_lockDepth > 0) return;

@@ -14,15 +14,13 @@ namespace bitmap {
 
 namespace {
 
+using bindings::api;
 using bindings::Args;
 using bindings::Color;
 using bindings::Self;
-using bindings::api;
 using engine::Value;
 
-Value bitmapClass() {
-  return bindings::ScriptClass<Bitmap>::value;
-}
+Value bitmapClass() { return bindings::ScriptClass<Bitmap>::value; }
 
 void giveDefaultFont(Value object, Bitmap& record) {
   Value font = newDefaultFont();
@@ -77,25 +75,15 @@ Value bitmapInitializeCopy(Value self, Value source) {
   return self;
 }
 
-void bitmapDispose(Value self) {
-  bindings::liveRecord<Bitmap>(self).dispose();
-}
+void bitmapDispose(Value self) { bindings::liveRecord<Bitmap>(self).dispose(); }
 
-bool bitmapDisposed(Value self) {
-  return bindings::liveRecord<Bitmap>(self).disposed();
-}
+bool bitmapDisposed(Value self) { return bindings::liveRecord<Bitmap>(self).disposed(); }
 
-int bitmapWidth(const Bitmap& record) {
-  return record.width();
-}
+int bitmapWidth(const Bitmap& record) { return record.width(); }
 
-int bitmapHeight(const Bitmap& record) {
-  return record.height();
-}
+int bitmapHeight(const Bitmap& record) { return record.height(); }
 
-Value bitmapRect(const Bitmap& record) {
-  return newRect({0, 0, record.width(), record.height()});
-}
+Value bitmapRect(const Bitmap& record) { return newRect({0, 0, record.width(), record.height()}); }
 
 Corners cornersOf(const PixelRect& rect) {
   return {rect.x, rect.y, 0LL + rect.x + rect.width, 0LL + rect.y + rect.height};
@@ -199,9 +187,7 @@ void bitmapRadialBlur(Bitmap& record, int angle, int division) {
   radialBlur(lock.view(), angle, division);
 }
 
-Value bitmapFont(Self<Bitmap> self) {
-  return api().iv_get(self.value, kFontVariable);
-}
+Value bitmapFont(Self<Bitmap> self) { return api().iv_get(self.value, kFontVariable); }
 
 // A copy of the argument becomes the bitmap's font, so later changes to the argument do not reach it.
 Value bitmapSetFont(Self<Bitmap> self, Value font) {

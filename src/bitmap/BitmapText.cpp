@@ -13,16 +13,14 @@ namespace bitmap {
 
 namespace {
 
+using bindings::api;
 using bindings::Args;
 using bindings::Self;
-using bindings::api;
 using engine::Value;
 
 // The text argument as its to_s gives it, copied while the converted string is surely alive. Call it after
 // every conversion that may raise through the interpreter.
-std::string textArg(Value value) {
-  return std::string(bindings::stringView(api().obj_as_string(value)));
-}
+std::string textArg(Value value) { return std::string(bindings::stringView(api().obj_as_string(value))); }
 
 text::FontFace* faceOf(const Font& font) {
   text::FontFace* face = faceCache().face({font.face, font.size, font.bold, font.italic});

@@ -43,9 +43,7 @@ Defaults& defaults() {
   return values;
 }
 
-Value fontClass() {
-  return bindings::ScriptClass<Font>::value;
-}
+Value fontClass() { return bindings::ScriptClass<Font>::value; }
 
 // The Color record an instance variable holds, or `fallback` when it holds none (a font allocated but never
 // initialised).
@@ -55,9 +53,7 @@ Color colourIn(Value object, const char* variable, const Color& fallback) {
   return bindings::liveRecord<Color>(colour);
 }
 
-Pixel toPixel(const Color& colour) {
-  return makePixel(colour.alpha, colour.red, colour.green, colour.blue);
-}
+Pixel toPixel(const Color& colour) { return makePixel(colour.alpha, colour.red, colour.green, colour.blue); }
 
 void applyDefaults(Font& font) {
   const Defaults& values = defaults();
@@ -125,46 +121,20 @@ void fontSetName(Self<Font> self, Value names) {
   api().iv_set(self.value, kNames, names);
 }
 
-int fontSize(const Font& font) {
-  return font.size;
-}
-void fontSetSize(Font& font, int size) {
-  font.size = Font::clampSize(size);
-}
-bool fontBold(const Font& font) {
-  return font.bold;
-}
-void fontSetBold(Font& font, bool on) {
-  font.bold = on;
-}
-bool fontItalic(const Font& font) {
-  return font.italic;
-}
-void fontSetItalic(Font& font, bool on) {
-  font.italic = on;
-}
-bool fontOutline(const Font& font) {
-  return font.outline;
-}
-void fontSetOutline(Font& font, bool on) {
-  font.outline = on;
-}
-bool fontShadow(const Font& font) {
-  return font.shadow;
-}
-void fontSetShadow(Font& font, bool on) {
-  font.shadow = on;
-}
-bool fontPixel(const Font& font) {
-  return font.pixel;
-}
-void fontSetPixel(Font& font, bool on) {
-  font.pixel = on;
-}
+int fontSize(const Font& font) { return font.size; }
+void fontSetSize(Font& font, int size) { font.size = Font::clampSize(size); }
+bool fontBold(const Font& font) { return font.bold; }
+void fontSetBold(Font& font, bool on) { font.bold = on; }
+bool fontItalic(const Font& font) { return font.italic; }
+void fontSetItalic(Font& font, bool on) { font.italic = on; }
+bool fontOutline(const Font& font) { return font.outline; }
+void fontSetOutline(Font& font, bool on) { font.outline = on; }
+bool fontShadow(const Font& font) { return font.shadow; }
+void fontSetShadow(Font& font, bool on) { font.shadow = on; }
+bool fontPixel(const Font& font) { return font.pixel; }
+void fontSetPixel(Font& font, bool on) { font.pixel = on; }
 
-Value fontColor(Self<Font> self) {
-  return api().iv_get(self.value, kColour);
-}
+Value fontColor(Self<Font> self) { return api().iv_get(self.value, kColour); }
 
 // The font's own Color object keeps its identity: scripts that hold it see the new bytes.
 void fontSetColor(Self<Font> self, const Color& colour) {
@@ -176,9 +146,7 @@ void fontSetColor(Self<Font> self, const Color& colour) {
   }
 }
 
-Value fontOutColor(Self<Font> self) {
-  return api().iv_get(self.value, kOutColour);
-}
+Value fontOutColor(Self<Font> self) { return api().iv_get(self.value, kOutColour); }
 
 // Shared, not copied: later changes to the argument show in the font's outline.
 void fontSetOutColor(Self<Font> self, Value colour) {
@@ -186,60 +154,30 @@ void fontSetOutColor(Self<Font> self, Value colour) {
   api().iv_set(self.value, kOutColour, colour);
 }
 
-Value fontDefaultName(Value) {
-  return api().iv_get(fontClass(), kDefaultNames);
-}
+Value fontDefaultName(Value) { return api().iv_get(fontClass(), kDefaultNames); }
 void fontSetDefaultName(Value, Value names) {
   defaults().face = text::resolveFamily(fontNames(names), defaults().face);
   api().iv_set(fontClass(), kDefaultNames, names);
 }
-int fontDefaultSize(Value) {
-  return defaults().size;
-}
-void fontSetDefaultSize(Value, int size) {
-  defaults().size = size;
-}
-bool fontDefaultBold(Value) {
-  return defaults().bold;
-}
-void fontSetDefaultBold(Value, bool on) {
-  defaults().bold = on;
-}
-bool fontDefaultItalic(Value) {
-  return defaults().italic;
-}
-void fontSetDefaultItalic(Value, bool on) {
-  defaults().italic = on;
-}
-bool fontDefaultOutline(Value) {
-  return defaults().outline;
-}
-void fontSetDefaultOutline(Value, bool on) {
-  defaults().outline = on;
-}
-bool fontDefaultShadow(Value) {
-  return defaults().shadow;
-}
-void fontSetDefaultShadow(Value, bool on) {
-  defaults().shadow = on;
-}
-bool fontDefaultPixel(Value) {
-  return defaults().pixel;
-}
-void fontSetDefaultPixel(Value, bool on) {
-  defaults().pixel = on;
-}
-Value fontDefaultColor(Value) {
-  return api().iv_get(fontClass(), kDefaultColour);
-}
+int fontDefaultSize(Value) { return defaults().size; }
+void fontSetDefaultSize(Value, int size) { defaults().size = size; }
+bool fontDefaultBold(Value) { return defaults().bold; }
+void fontSetDefaultBold(Value, bool on) { defaults().bold = on; }
+bool fontDefaultItalic(Value) { return defaults().italic; }
+void fontSetDefaultItalic(Value, bool on) { defaults().italic = on; }
+bool fontDefaultOutline(Value) { return defaults().outline; }
+void fontSetDefaultOutline(Value, bool on) { defaults().outline = on; }
+bool fontDefaultShadow(Value) { return defaults().shadow; }
+void fontSetDefaultShadow(Value, bool on) { defaults().shadow = on; }
+bool fontDefaultPixel(Value) { return defaults().pixel; }
+void fontSetDefaultPixel(Value, bool on) { defaults().pixel = on; }
+Value fontDefaultColor(Value) { return api().iv_get(fontClass(), kDefaultColour); }
 // The object itself is kept: new fonts copy its bytes when they are made.
 void fontSetDefaultColor(Value, Value colour) {
   bindings::checkKind(colour, bindings::ScriptClass<Color>::value);
   api().iv_set(fontClass(), kDefaultColour, colour);
 }
-Value fontDefaultOutColor(Value) {
-  return api().iv_get(fontClass(), kDefaultOutColour);
-}
+Value fontDefaultOutColor(Value) { return api().iv_get(fontClass(), kDefaultOutColour); }
 void fontSetDefaultOutColor(Value, Value colour) {
   bindings::checkKind(colour, bindings::ScriptClass<Color>::value);
   api().iv_set(fontClass(), kDefaultOutColour, colour);
@@ -255,15 +193,13 @@ bool fontExist(Value, std::string_view name) {
 // Class-method setters return their argument, as instance setters do.
 template <auto Body>
 void defineClassSetter(Value klass, const char* name) {
-  api().define_module_function(klass, name,
-                               reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<Body>::setter), 1);
+  api().define_module_function(klass, name, reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<Body>::setter),
+                               1);
 }
 
 }  // namespace
 
-std::vector<std::string> fontNames(Value names) {
-  return bindings::stringList(names);
-}
+std::vector<std::string> fontNames(Value names) { return bindings::stringList(names); }
 
 Value normalisedNames(const std::vector<std::string>& names) {
   if (names.empty()) throw bindings::scriptError("empty name");
@@ -273,9 +209,7 @@ Value normalisedNames(const std::vector<std::string>& names) {
   return list;
 }
 
-const std::string& defaultFace() {
-  return defaults().face;
-}
+const std::string& defaultFace() { return defaults().face; }
 
 Value newDefaultFont() {
   Value font = bindings::newRecordObject<Font>(fontClass());

@@ -27,9 +27,7 @@ class BitmapClassTest : public ::testing::Test {
 };
 
 // The record of the bitmap a script expression evaluates to.
-Bitmap& recordOf(const std::string& expression) {
-  return bindings::liveRecord<Bitmap>(test::eval(expression));
-}
+Bitmap& recordOf(const std::string& expression) { return bindings::liveRecord<Bitmap>(test::eval(expression)); }
 
 TEST_F(BitmapClassTest, CreationBySizeAndItsRefusals) {
   EXPECT_EQ(run("b = Bitmap.new(3, 2); [b.width, b.height, b.rect.width, b.rect.height, "
@@ -154,8 +152,8 @@ class BitmapFileTest : public BitmapClassTest {
   }
 
   void write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(m_folder / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                          static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(m_folder / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
 
   std::filesystem::path m_folder;
@@ -193,9 +191,11 @@ TEST_F(BitmapFileTest, MissingAndUndecodableFilesRaiseTheirOwnErrors) {
 TEST_F(BitmapFileTest, SavePngWritesWhatLoadsBackIdentical) {
   const std::string path = (m_folder / "saved.png").string();
   EXPECT_EQ(run("b = Bitmap.new(3, 2); b.set_pixel(0, 0, Color.new(1, 2, 3, 4)); b.set_pixel(2, 1, "
-                "Color.new(250, 0, 9)); b.save_png('" + path + "')"),
+                "Color.new(250, 0, 9)); b.save_png('" +
+                path + "')"),
             path);
-  EXPECT_EQ(run("c = Bitmap.new('" + path + "'); [c.width, c.height, c.get_pixel(0, 0).to_s, "
+  EXPECT_EQ(run("c = Bitmap.new('" + path +
+                "'); [c.width, c.height, c.get_pixel(0, 0).to_s, "
                 "c.get_pixel(2, 1).to_s, c.get_pixel(1, 0).to_s].inspect"),
             "[3, 2, \"(1,2,3,4)\", \"(250,0,9,255)\", \"(0,0,0,0)\"]");
   // A path that cannot be written is not reported to the script.

@@ -76,13 +76,9 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ClassE
 
 }  // namespace
 
-bool haveGraphics() {
-  return graphics().context != nullptr;
-}
+bool haveGraphics() { return graphics().context != nullptr; }
 
-engine::Value eval(const std::string& code) {
-  return g_api.eval_string(code.c_str());
-}
+engine::Value eval(const std::string& code) { return g_api.eval_string(code.c_str()); }
 
 std::string run(const std::string& code) {
   std::string wrapped = "__quillon_probe {\n" + code + "\n}";

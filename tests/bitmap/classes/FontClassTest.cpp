@@ -187,8 +187,7 @@ TEST_F(FontClassTest, AlignmentOutlineShadowAndGradient) {
   ASSERT_GE(gradient.bottom - gradient.top, 8);
   const std::string x = std::to_string((gradient.left + gradient.right) / 2);
   EXPECT_EQ(run("c = $grad.get_pixel(" + x + ", " + std::to_string(gradient.top + 1) + "); c.red > c.blue"), "true");
-  EXPECT_EQ(run("c = $grad.get_pixel(" + x + ", " + std::to_string(gradient.bottom - 1) + "); c.blue > c.red"),
-            "true");
+  EXPECT_EQ(run("c = $grad.get_pixel(" + x + ", " + std::to_string(gradient.bottom - 1) + "); c.blue > c.red"), "true");
   // The outline reaches one pixel past the body; the shadow falls one pixel right and down in opaque black (1-bit
   // glyphs, so coverage is whole).
   test::eval(R"(
