@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gfx/Texture.h"
+#include "platform/gfx/Texture.h"
 #include "scene/CreationCounter.h"
 #include "scene/Sprite.h"
 
@@ -29,14 +30,16 @@ Viewport::~Viewport() {
   // Objects still listed here may outlive this record (the collector frees in any order): they must not believe they
   // are in a list that no longer exists.
   dispose();
-  std::vector<Viewport*>& list = liveViewports();
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
 void Viewport::dispose() {
   for (Sprite* object : drawList) object->inDrawList = false;
   drawList.clear();
+  target.reset();
+  if (disposed) return;
   disposed = true;
+  std::vector<Viewport*>& list = liveViewports();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
 void Viewport::flash(const bindings::Color* colour, int duration) { startFlash(flashState, colour, duration); }

@@ -22,6 +22,9 @@ class Bitmap;
 namespace gfx {
 class Texture;
 }
+namespace gfx {
+class Texture;
+}
 
 namespace scene {
 
@@ -37,7 +40,8 @@ class Viewport {
   Viewport(const Viewport&) = delete;
   Viewport& operator=(const Viewport&) = delete;
 
-  // Every object of the list leaves it (keeping its viewport field) and is not drawn until attached again.
+  // Every object of the list leaves it (keeping its viewport field) and is not drawn until attached again; the
+  // target goes, and the first time the record also leaves the global list.
   void dispose();
   void flash(const bindings::Color* colour, int duration);
   void update();
@@ -59,6 +63,10 @@ class Viewport {
   std::map<std::string, float> floatEffectParams;
   std::map<std::string, bitmap::Bitmap*> textureEffectParams;
   std::vector<Sprite*> drawList;
+  // Effective z (as an integer) → blend mode of the groups drawn in one pass.
+  std::map<std::int32_t, std::int32_t> fastLayers;
+  // Screen-sized; made by the frame when missing (after creation and device resets), dropped by dispose.
+  std::unique_ptr<gfx::Texture> target;
 
   std::unique_ptr<engine::RectData> ownedRect = std::make_unique<engine::RectData>();
   std::unique_ptr<bindings::Color> ownedColor = std::make_unique<bindings::Color>();

@@ -1,0 +1,194 @@
+#include "scene/SceneFrame.h"
+
+#include "bitmap/Bitmap.h"
+#include "platform/gfx/Device.h"
+#include "platform/gfx/Effect.h"
+#include "platform/gfx/SpriteBatch.h"
+#include "platform/gfx/Texture.h"
+#include "render/Renderer.h"
+#include "render/SceneEffect.h"
+#include "scene/DrawSprite.h"
+#include "scene/Sprite.h"
+#include "scene/Viewport.h"
+#include "scene/ViewportMath.h"
+
+namespace scene {
+
+namespace {
+
+constexpr gfx::Vector3 kOrigin{0.0f, 0.0f, 0.5f};
+
+void drawObject(render::Renderer& renderer, Sprite& object, const Viewport* viewport, bool batched) {
+  object.applySamplerAddress(renderer.device());
+  drawSprite(renderer, object, viewport, batched);
+  object.afterDraw();
+}
+
+void ensureTarget(render::Renderer& renderer, Viewport& viewport) {
+  const int width = renderer.screenWidth();
+  const int height = renderer.screenHeight();
+  if (viewport.target && viewport.target->width() == width && viewport.target->height() == height) return;
+  viewport.target = gfx::Texture::createRenderTarget(width, height);
+}
+
+std::unique_ptr<bitmap::Bitmap> whitePixel() {
+  auto image = std::make_unique<bitmap::Bitmap>();
+  const bitmap::Pixel white = 0xFFFFFFFF;
+  if (!image->adopt(bitmap::ConstPixelView(&white, 1, 1, 1))) return nullptr;
+  return image;
+}
+
+}  // namespace
+
+SceneFrame::SceneFrame() = default;
+SceneFrame::~SceneFrame() = default;
+
+void SceneFrame::prepareFrame(render::Renderer& /*renderer*/, double /*seconds*/) {
+  const std::vector<Viewport*>& viewports = viewportList();
+  for (Viewport* viewport : viewports) {
+    for (Sprite* object : viewport->drawList) object->prepareFrame();
+  }
+  for (Viewport* viewport : viewports) {
+    for (Sprite* object : viewport->drawList) {
+      if (object->parent == nullptr) object->computeEffective();
+    }
+  }
+  for (Viewport* viewport : viewports) sortDrawList(viewport->drawList);
+  m_sorted.assign(viewports.begin(), viewports.end());
+  sortViewports(m_sorted);
+}
+
+void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) {
+  if (viewport.disposed || &viewport == &screenViewport()) return;
+  ensureTarget(renderer, viewport);
+  if (!viewport.target) return;
+  gfx::Device& device = renderer.device();
+  gfx::SpriteBatch& batch = renderer.batch();
+  render::SceneEffect& effect = renderer.effect();
+  device.setRenderTarget(0, viewport.target.get());
+  device.setViewport({0, 0, viewport.target->width(), viewport.target->height(), 0.0f, 1.0f});
+  device.clear(gfx::ClearFlags::Target, 0);
+  device.setViewport(clipToScreen(viewport.rectangle(), renderer.screenWidth(), renderer.screenHeight()));
+  batch.begin(true);
+
+  std::vector<double> zs;
+  zs.reserve(viewport.drawList.size());
+  for (const Sprite* object : viewport.drawList) zs.push_back(object->effectiveZ);
+  const std::vector<LayerStep> steps = planFastLayers(zs, viewport.fastLayers);
+  // Drawing may not change the list (no script runs here), so the plan and the list stay in step.
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const LayerStep& step = steps[i];
+    if (step.endGroupBefore) {
+      batch.flush();
+      effect.endPass();
+    }
+    if (step.beginGroup) effect.beginPass(static_cast<unsigned>(step.pass));
+    drawObject(renderer, *viewport.drawList[i], &viewport, step.batched);
+  }
+  if (groupOpenAtEnd(steps)) {
+    batch.flush();
+    effect.endPass();
+  }
+  batch.end();
+}
+
+void SceneFrame::renderViewports(render::Renderer& renderer) {
+  gfx::Device& device = renderer.device();
+  gfx::Texture* previous = device.renderTarget(0);
+  for (Viewport* viewport : m_sorted) renderViewport(renderer, *viewport);
+  device.setRenderTarget(0, previous);
+}
+
+void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
+  gfx::SpriteBatch& batch = renderer.batch();
+  render::SceneEffect& effect = renderer.effect();
+  batch.setTransform(gfx::Matrix4::identity());
+  effect.resetParameters();
+  if (!viewport.visible || !viewport.target || effect.effect() == nullptr) return;
+
+  const bindings::Tone& tone = *viewport.tone;
+  const float toneVector[4] = {tone.red, tone.green, tone.blue, tone.gray};
+  effect.effect()->setVector(effect.handle(render::EffectParam::Tone), toneVector, 4);
+  const bool custom = !viewport.effectName.empty();
+  if (custom) {
+    for (const auto& [name, value] : viewport.floatEffectParams) effect.effect()->setFloat(name, value);
+    for (const auto& [name, image] : viewport.textureEffectParams) {
+      if (const gfx::Texture* texture = image != nullptr ? image->texture() : nullptr) {
+        effect.effect()->setTexture(name, texture);
+      }
+    }
+    effect.beginPassByName(viewport.effectName);
+  } else {
+    effect.beginPassByName("DivideAlpha");
+  }
+  const auto alpha = static_cast<std::uint32_t>(compositeAlpha(viewport.flashState));
+  batch.draw(viewport.target.get(), nullptr, nullptr, &kOrigin, (alpha << 24) | 0xFFFFFFu);
+  batch.flush();
+  effect.endPass();
+  if (custom) {
+    effect.beginPass(0);
+    effect.endPass();
+  }
+
+  const OverlayColour overlay = overlayColour(*viewport.color, viewport.flashState);
+  if (!overlay.drawn) return;
+  if (!m_overlay) {
+    m_overlay = std::make_unique<Sprite>(Sprite::PlayerOwned{false});
+    m_overlay->ownedBitmap = whitePixel();
+    m_overlay->setBitmap(m_overlay->ownedBitmap.get(), nullptr);
+    m_overlay->addressModeU = m_overlay->addressModeV = static_cast<int>(gfx::Address::Wrap);
+  }
+  effect.resetParameters();
+  Sprite& sprite = *m_overlay;
+  sprite.x = viewport.rectangle().x;
+  sprite.y = viewport.rectangle().y;
+  sprite.zoomX = static_cast<float>(viewport.rectangle().width);
+  sprite.zoomY = static_cast<float>(viewport.rectangle().height);
+  *sprite.color = overlay.colour;
+  sprite.opacity = overlay.opacity;
+  sprite.computeEffective();
+  drawObject(renderer, sprite, nullptr, false);
+  batch.flush();
+}
+
+void SceneFrame::drawScreen(render::Renderer& renderer) {
+  Viewport& screen = screenViewport();
+  m_objectKeys.clear();
+  for (const Sprite* object : screen.drawList) m_objectKeys.push_back(drawKey(*object));
+  m_viewportKeys.clear();
+  std::vector<Viewport*> viewports;
+  viewports.reserve(m_sorted.size());
+  for (Viewport* viewport : m_sorted) {
+    if (viewport == &screen || viewport->disposed) continue;
+    viewports.push_back(viewport);
+    m_viewportKeys.push_back(viewportKey(*viewport));
+  }
+  for (const ScreenItem& item : mergeScreenOrder(m_objectKeys, m_viewportKeys)) {
+    if (item.isViewport) {
+      composite(renderer, *viewports[item.index]);
+    } else {
+      drawObject(renderer, *screen.drawList[item.index], &screen, false);
+    }
+  }
+}
+
+void SceneFrame::releaseDeviceResources(render::Renderer& /*renderer*/) {
+  for (Viewport* viewport : viewportList()) viewport->target.reset();
+}
+
+void SceneFrame::restoreDeviceResources(render::Renderer& /*renderer*/) {
+  // Targets are made again at the new screen size by the next frame.
+}
+
+void SceneFrame::screenResized(render::Renderer& /*renderer*/, int width, int height) {
+  screenViewport().rectangle() = {0, 0, width, height};
+}
+
+SceneFrame& installSceneFrame() {
+  // Never destroyed: renderers and records may use it until the process ends.
+  static auto* const frame = new SceneFrame();
+  if (render::frameScene() != frame) render::setFrameScene(frame);
+  return *frame;
+}
+
+}  // namespace scene
