@@ -49,13 +49,9 @@ Value controllerFirstState(Value) {
   return api().nil;
 }
 
-Value stateNew(Value, Args) {
-  throw bindings::scriptError("cannot create built-in classes");
-}
+Value stateNew(Value, Args) { throw bindings::scriptError("cannot create built-in classes"); }
 
-Value stateInitializeCopy(Value, Value) {
-  throw bindings::scriptError("cannot copy built-in classes");
-}
+Value stateInitializeCopy(Value, Value) { throw bindings::scriptError("cannot copy built-in classes"); }
 
 // A bit index 0-15, or -1 for a name that is no button.
 int buttonArg(Value button) {
@@ -69,48 +65,26 @@ int buttonArg(Value button) {
       return static_cast<int>(index);
     }
     case ValueKind::Symbol:
-    case ValueKind::String: return buttonIndex(*nameText(button));
-    case ValueKind::Other: break;
+    case ValueKind::String:
+      return buttonIndex(*nameText(button));
+    case ValueKind::Other:
+      break;
   }
   throw bindings::typeError("not an integer or a symbol");
 }
 
-int leftTrigger(const PadView& view) {
-  return view.record().current.leftTrigger;
-}
-int rightTrigger(const PadView& view) {
-  return view.record().current.rightTrigger;
-}
-int thumbLeftX(const PadView& view) {
-  return view.record().current.thumbLeftX;
-}
-int thumbLeftY(const PadView& view) {
-  return view.record().current.thumbLeftY;
-}
-int thumbRightX(const PadView& view) {
-  return view.record().current.thumbRightX;
-}
-int thumbRightY(const PadView& view) {
-  return view.record().current.thumbRightY;
-}
-Stick leftStick(const PadView& view) {
-  return {view.record().current.thumbLeftX, view.record().current.thumbLeftY};
-}
-Stick rightStick(const PadView& view) {
-  return {view.record().current.thumbRightX, view.record().current.thumbRightY};
-}
-int thumbLeftDir4(const PadView& view) {
-  return stickDir4(leftStick(view));
-}
-int thumbRightDir4(const PadView& view) {
-  return stickDir4(rightStick(view));
-}
-int thumbLeftDir8(const PadView& view) {
-  return stickDir8(leftStick(view));
-}
-int thumbRightDir8(const PadView& view) {
-  return stickDir8(rightStick(view));
-}
+int leftTrigger(const PadView& view) { return view.record().current.leftTrigger; }
+int rightTrigger(const PadView& view) { return view.record().current.rightTrigger; }
+int thumbLeftX(const PadView& view) { return view.record().current.thumbLeftX; }
+int thumbLeftY(const PadView& view) { return view.record().current.thumbLeftY; }
+int thumbRightX(const PadView& view) { return view.record().current.thumbRightX; }
+int thumbRightY(const PadView& view) { return view.record().current.thumbRightY; }
+Stick leftStick(const PadView& view) { return {view.record().current.thumbLeftX, view.record().current.thumbLeftY}; }
+Stick rightStick(const PadView& view) { return {view.record().current.thumbRightX, view.record().current.thumbRightY}; }
+int thumbLeftDir4(const PadView& view) { return stickDir4(leftStick(view)); }
+int thumbRightDir4(const PadView& view) { return stickDir4(rightStick(view)); }
+int thumbLeftDir8(const PadView& view) { return stickDir8(leftStick(view)); }
+int thumbRightDir8(const PadView& view) { return stickDir8(rightStick(view)); }
 
 bool statePress(const PadView& view, Value button) {
   int index = buttonArg(button);

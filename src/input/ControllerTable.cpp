@@ -6,9 +6,7 @@
 
 namespace input {
 
-bool PadRecord::repeat(int button) const {
-  return isRepeat(holdCounts[static_cast<std::size_t>(button)]);
-}
+bool PadRecord::repeat(int button) const { return isRepeat(holdCounts[static_cast<std::size_t>(button)]); }
 
 void ControllerTable::poll() {
   for (int index = 0; index < kPadCount; ++index) {
@@ -34,9 +32,7 @@ void ControllerTable::clear() {
   }
 }
 
-void ControllerTable::disconnect(PadRecord& pad) {
-  pad = PadRecord{};
-}
+void ControllerTable::disconnect(PadRecord& pad) { pad = PadRecord{}; }
 
 void ControllerTable::take(PadRecord& pad, const GamepadValues& values) {
   pad.previous = pad.current;

@@ -71,9 +71,9 @@ int stickDir8(Stick stick) {
 
 int buttonIndex(std::string_view name) {
   constexpr std::pair<std::string_view, int> kButtons[] = {
-      {"DPAD_UP", 0},    {"DPAD_DOWN", 1},      {"DPAD_LEFT", 2},      {"DPAD_RIGHT", 3},
-      {"START", 4},      {"BACK", 5},           {"LEFT_THUMB", 6},     {"RIGHT_THUMB", 7},
-      {"LEFT_SHOULDER", 8}, {"RIGHT_SHOULDER", 9}, {"A", 12}, {"B", 13}, {"X", 14}, {"Y", 15},
+      {"DPAD_UP", 0},    {"DPAD_DOWN", 1},   {"DPAD_LEFT", 2},     {"DPAD_RIGHT", 3},     {"START", 4}, {"BACK", 5},
+      {"LEFT_THUMB", 6}, {"RIGHT_THUMB", 7}, {"LEFT_SHOULDER", 8}, {"RIGHT_SHOULDER", 9}, {"A", 12},    {"B", 13},
+      {"X", 14},         {"Y", 15},
   };
   for (const auto& [buttonName, index] : kButtons) {
     if (buttonName == name) {

@@ -4,8 +4,8 @@
 #include "bindings/Binding.h"
 #include "input/Input.h"
 #include "input/private/InputSystem.h"
-#include "input/private/ScriptValues.h"
 #include "input/private/ScriptModules.h"
+#include "input/private/ScriptValues.h"
 #include "platform/window/KeyNames.h"
 
 namespace input {
@@ -16,22 +16,24 @@ using bindings::api;
 using bindings::Args;
 using engine::Value;
 
-constexpr const char* kConstantNames[] = {"LEFT", "RIGHT", "UP", "DOWN", "A",  "B",  "C",  "X",  "Y",
+constexpr const char* kConstantNames[] = {"LEFT", "RIGHT", "UP", "DOWN", "A",   "B",     "C",  "X",  "Y",
                                           "Z",    "L",     "R",  "CTRL", "ALT", "SHIFT", "F1", "F2", "F3",
-                                          "F4",   "F5",    "F6", "F7",   "F8", "F9", "F10"};
+                                          "F4",   "F5",    "F6", "F7",   "F8",  "F9",    "F10"};
 
-InputState& keys() {
-  return currentInput()->keys;
-}
+InputState& keys() { return currentInput()->keys; }
 
 // A key name: a Symbol's or String's text, or the name of a legacy integer code; upper-cased.
 std::string queryName(Value key) {
   switch (kindOf(key)) {
-    case ValueKind::Integer: return std::string(legacyCodeName(api().num2long(key)));
-    case ValueKind::BigInteger: return {};
+    case ValueKind::Integer:
+      return std::string(legacyCodeName(api().num2long(key)));
+    case ValueKind::BigInteger:
+      return {};
     case ValueKind::Symbol:
-    case ValueKind::String: return upperCaseName(*nameText(key));
-    case ValueKind::Other: break;
+    case ValueKind::String:
+      return upperCaseName(*nameText(key));
+    case ValueKind::Other:
+      break;
   }
   throw bindings::typeError("not an integer, a symbol or a string");
 }
@@ -51,8 +53,10 @@ std::int32_t keyHoldCount(Value code) {
       long value = api().num2long(code);
       return value < 0 || value > static_cast<long>(kHighestKey) ? 0 : keys().holdCount(static_cast<KeyCode>(value));
     }
-    case ValueKind::BigInteger: return 0;
-    default: throw bindings::typeError("not an integer");
+    case ValueKind::BigInteger:
+      return 0;
+    default:
+      throw bindings::typeError("not an integer");
   }
 }
 
@@ -70,36 +74,16 @@ void inputUpdate(Value) {
   system.keys.update();
 }
 
-bool inputPress(Value, Value key) {
-  return keys().press(queryName(key));
-}
-bool inputTrigger(Value, Value key) {
-  return keys().trigger(queryName(key));
-}
-bool inputRepeat(Value, Value key) {
-  return keys().repeat(queryName(key));
-}
-bool inputPressKey(Value, Value code) {
-  return keyHoldCount(code) >= 1;
-}
-bool inputTriggerKey(Value, Value code) {
-  return keyHoldCount(code) == 1;
-}
-bool inputRepeatKey(Value, Value code) {
-  return isRepeat(keyHoldCount(code));
-}
-int inputDir4(Value) {
-  return dir4(keys().directionStrengths());
-}
-int inputDir8(Value) {
-  return dir8(keys().directionStrengths());
-}
-long inputRecentPressed(Value) {
-  return static_cast<long>(keys().recentPressed());
-}
-long inputRecentTriggered(Value) {
-  return static_cast<long>(keys().recentTriggered());
-}
+bool inputPress(Value, Value key) { return keys().press(queryName(key)); }
+bool inputTrigger(Value, Value key) { return keys().trigger(queryName(key)); }
+bool inputRepeat(Value, Value key) { return keys().repeat(queryName(key)); }
+bool inputPressKey(Value, Value code) { return keyHoldCount(code) >= 1; }
+bool inputTriggerKey(Value, Value code) { return keyHoldCount(code) == 1; }
+bool inputRepeatKey(Value, Value code) { return isRepeat(keyHoldCount(code)); }
+int inputDir4(Value) { return dir4(keys().directionStrengths()); }
+int inputDir8(Value) { return dir8(keys().directionStrengths()); }
+long inputRecentPressed(Value) { return static_cast<long>(keys().recentPressed()); }
+long inputRecentTriggered(Value) { return static_cast<long>(keys().recentTriggered()); }
 
 Value inputGetKeyName(Value, int code) {
   std::string name = windowing::keyNameOfVirtualKey(code);

@@ -11,15 +11,42 @@ namespace {
 
 // In the order the table is filled: later entries never replace earlier ones, since each key is listed once.
 constexpr std::array<std::pair<KeyCode, const char*>, 18> kDefaultKeys = {{
-    {0x25, "LEFT"}, {0x27, "RIGHT"}, {0x26, "UP"}, {0x28, "DOWN"}, {0x5A, "C"}, {0x58, "B"},
-    {0x43, "C"},    {0x41, "X"},     {0x53, "Y"},  {0x44, "Z"},    {0x51, "L"}, {0x57, "R"},
-    {0x21, "L"},    {0x22, "R"},     {0x20, "C"},  {0x0D, "C"},    {0x1B, "B"}, {0x10, "A"},
+    {0x25, "LEFT"},
+    {0x27, "RIGHT"},
+    {0x26, "UP"},
+    {0x28, "DOWN"},
+    {0x5A, "C"},
+    {0x58, "B"},
+    {0x43, "C"},
+    {0x41, "X"},
+    {0x53, "Y"},
+    {0x44, "Z"},
+    {0x51, "L"},
+    {0x57, "R"},
+    {0x21, "L"},
+    {0x22, "R"},
+    {0x20, "C"},
+    {0x0D, "C"},
+    {0x1B, "B"},
+    {0x10, "A"},
 }};
 
 constexpr std::array<std::pair<const char*, KeyCode>, 15> kFixedKeys = {{
-    {"SHIFT", 0x10}, {"CTRL", 0x11}, {"ALT", 0x12}, {"F1", 0x70},  {"F2", 0x71},
-    {"F3", 0x72},    {"F4", 0x73},   {"F5", 0x74},  {"F6", 0x75},  {"F7", 0x76},
-    {"F8", 0x77},    {"F9", 0x78},   {"F10", 0x79}, {"F11", 0x7A}, {"F12", 0x7B},
+    {"SHIFT", 0x10},
+    {"CTRL", 0x11},
+    {"ALT", 0x12},
+    {"F1", 0x70},
+    {"F2", 0x71},
+    {"F3", 0x72},
+    {"F4", 0x73},
+    {"F5", 0x74},
+    {"F6", 0x75},
+    {"F7", 0x76},
+    {"F8", 0x77},
+    {"F9", 0x78},
+    {"F10", 0x79},
+    {"F11", 0x7A},
+    {"F12", 0x7B},
 }};
 
 // Hold counts of keys held for 65535 updates or more no longer say which direction is the most recent.
@@ -61,19 +88,32 @@ int dir8(const DirectionStrengths& strengths) {
 
 std::string_view legacyCodeName(long code) {
   switch (code) {
-    case 2: return "DOWN";
-    case 4: return "LEFT";
-    case 6: return "RIGHT";
-    case 8: return "UP";
-    case 11: return "A";
-    case 12: return "B";
-    case 13: return "C";
-    case 14: return "X";
-    case 15: return "Y";
-    case 16: return "Z";
-    case 17: return "L";
-    case 18: return "R";
-    default: return {};
+    case 2:
+      return "DOWN";
+    case 4:
+      return "LEFT";
+    case 6:
+      return "RIGHT";
+    case 8:
+      return "UP";
+    case 11:
+      return "A";
+    case 12:
+      return "B";
+    case 13:
+      return "C";
+    case 14:
+      return "X";
+    case 15:
+      return "Y";
+    case 16:
+      return "Z";
+    case 17:
+      return "L";
+    case 18:
+      return "R";
+    default:
+      return {};
   }
 }
 

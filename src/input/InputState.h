@@ -18,9 +18,7 @@ using KeyCode = std::uint32_t;
 inline constexpr KeyCode kHighestKey = 255;
 
 // A held key reports on updates 1, 24, 30, 36 and so on.
-constexpr bool isRepeat(std::int32_t holdCount) {
-  return holdCount == 1 || (holdCount > 23 && holdCount % 6 == 0);
-}
+constexpr bool isRepeat(std::int32_t holdCount) { return holdCount == 1 || (holdCount > 23 && holdCount % 6 == 0); }
 
 // The four directions' strengths: the smallest hold count among the direction's keys, 0 when none is held.
 struct DirectionStrengths {

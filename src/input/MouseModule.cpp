@@ -15,9 +15,7 @@ using bindings::api;
 using bindings::Args;
 using engine::Value;
 
-MouseState& mouse() {
-  return currentInput()->mouse;
-}
+MouseState& mouse() { return currentInput()->mouse; }
 
 // The optional button argument as a mask: an Integer itself, "L" 1, "R" 2, "M" 4, any other name 0.
 int buttonMask(Args args) {
@@ -27,8 +25,10 @@ int buttonMask(Args args) {
   }
   Value button = args[0];
   switch (kindOf(button)) {
-    case ValueKind::Integer: return static_cast<int>(api().num2long(button) & kMouseAny);
-    case ValueKind::BigInteger: return 0;
+    case ValueKind::Integer:
+      return static_cast<int>(api().num2long(button) & kMouseAny);
+    case ValueKind::BigInteger:
+      return 0;
     case ValueKind::Symbol:
     case ValueKind::String: {
       std::string name = nameText(button).value_or(std::string());
@@ -37,35 +37,20 @@ int buttonMask(Args args) {
       }
       return name[0] == 'L' ? kMouseLeft : name[0] == 'R' ? kMouseRight : name[0] == 'M' ? kMouseMiddle : 0;
     }
-    case ValueKind::Other: break;
+    case ValueKind::Other:
+      break;
   }
   throw bindings::typeError("not an integer or a symbol");
 }
 
-int mouseX(Value) {
-  return mouse().position().x;
-}
-int mouseY(Value) {
-  return mouse().position().y;
-}
-bool mouseDown(Value, Args args) {
-  return anyMasked(mouse().previous().down, buttonMask(args));
-}
-bool mouseUp(Value, Args args) {
-  return anyMasked(mouse().previous().up, buttonMask(args));
-}
-bool mouseDoubleClick(Value, Args args) {
-  return anyMasked(mouse().previous().doubleClick, buttonMask(args));
-}
-bool mousePress(Value, Args args) {
-  return mouse().held(buttonMask(args));
-}
-int mouseScroll(Value) {
-  return mouse().previous().wheel;
-}
-bool mouseMove(Value) {
-  return mouse().previous().moved != 0;
-}
+int mouseX(Value) { return mouse().position().x; }
+int mouseY(Value) { return mouse().position().y; }
+bool mouseDown(Value, Args args) { return anyMasked(mouse().previous().down, buttonMask(args)); }
+bool mouseUp(Value, Args args) { return anyMasked(mouse().previous().up, buttonMask(args)); }
+bool mouseDoubleClick(Value, Args args) { return anyMasked(mouse().previous().doubleClick, buttonMask(args)); }
+bool mousePress(Value, Args args) { return mouse().held(buttonMask(args)); }
+int mouseScroll(Value) { return mouse().previous().wheel; }
+bool mouseMove(Value) { return mouse().previous().moved != 0; }
 
 bool mouseSetPos(Value, int x, int y) {
   windowing::GameWindow* window = attachedWindow();
@@ -85,9 +70,7 @@ bool mouseSetCursor(Value, std::string_view file) {
   return set;
 }
 
-bool mouseSysCursor(Value) {
-  return windowing::useSystemCursor();
-}
+bool mouseSysCursor(Value) { return windowing::useSystemCursor(); }
 
 Value mouseClip(Value, Args args) {
   if (args.count != 0 && args.count != 4) {
@@ -108,9 +91,7 @@ void mouseSetSize(Value, int divisor) {
   }
 }
 
-bool mouseVisible(Value) {
-  return currentInput()->pointerVisible;
-}
+bool mouseVisible(Value) { return currentInput()->pointerVisible; }
 
 void mouseSetVisible(Value, bool visible) {
   currentInput()->pointerVisible = visible;
@@ -138,8 +119,8 @@ void defineMouseModule() {
       .function<&mouseVisible>("visible");
   // A module's setter returns its argument, as every setter does.
   Value module = api().define_module("Mouse");
-  api().define_module_function(module, "visible=",
-                               reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&mouseSetVisible>::setter), 1);
+  api().define_module_function(
+      module, "visible=", reinterpret_cast<engine::AnyMethod>(&bindings::detail::Entry<&mouseSetVisible>::setter), 1);
 }
 
 }  // namespace input

@@ -85,15 +85,33 @@ void MouseState::handle(const Message& message, const ScreenMapping& mapping) {
       events.moved = 1;
       break;
     }
-    case kWmLButtonDown: button(0, true, false); break;
-    case kWmRButtonDown: button(1, true, false); break;
-    case kWmMButtonDown: button(2, true, false); break;
-    case kWmLButtonDblClk: button(0, true, true); break;
-    case kWmRButtonDblClk: button(1, true, true); break;
-    case kWmMButtonDblClk: button(2, true, true); break;
-    case kWmLButtonUp: button(0, false, false); break;
-    case kWmRButtonUp: button(1, false, false); break;
-    case kWmMButtonUp: button(2, false, false); break;
+    case kWmLButtonDown:
+      button(0, true, false);
+      break;
+    case kWmRButtonDown:
+      button(1, true, false);
+      break;
+    case kWmMButtonDown:
+      button(2, true, false);
+      break;
+    case kWmLButtonDblClk:
+      button(0, true, true);
+      break;
+    case kWmRButtonDblClk:
+      button(1, true, true);
+      break;
+    case kWmMButtonDblClk:
+      button(2, true, true);
+      break;
+    case kWmLButtonUp:
+      button(0, false, false);
+      break;
+    case kWmRButtonUp:
+      button(1, false, false);
+      break;
+    case kWmMButtonUp:
+      button(2, false, false);
+      break;
     case kWmMouseWheel:
       events.wheel += static_cast<std::int16_t>(static_cast<std::uint32_t>(message.wParam) >> 16);
       break;

@@ -44,19 +44,10 @@ struct DirectionCase {
 
 TEST(GamepadTest, StickDirectionsFromTheSinglePrecisionAngle) {
   const DirectionCase cases[] = {
-      {{0, 0}, 0, 0},
-      {{1000, 0}, 6, 6},
-      {{-1000, 0}, 4, 4},
-      {{0, 1000}, 8, 8},
-      {{0, -1000}, 2, 2},
-      {{1000, 1000}, 8, 9},  // just above a quarter of pi once rounded
-      {{-1000, 1000}, 4, 7},
-      {{-1000, -1000}, 4, 1},
-      {{1000, -1000}, 2, 3},  // just below minus a quarter of pi
-      {{32767, 32767}, 8, 9},
-      {{1000, 300}, 6, 6},
-      {{1000, 500}, 6, 9},
-      {{-1000, -1}, 4, 4},
+      {{0, 0}, 0, 0},         {{1000, 0}, 6, 6},      {{-1000, 0}, 4, 4},    {{0, 1000}, 8, 8},
+      {{0, -1000}, 2, 2},     {{1000, 1000}, 8, 9},                           // just above a quarter of pi once rounded
+      {{-1000, 1000}, 4, 7},  {{-1000, -1000}, 4, 1}, {{1000, -1000}, 2, 3},  // just below minus a quarter of pi
+      {{32767, 32767}, 8, 9}, {{1000, 300}, 6, 6},    {{1000, 500}, 6, 9},   {{-1000, -1}, 4, 4},
   };
   for (const DirectionCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.stick.x << ", " << c.stick.y);

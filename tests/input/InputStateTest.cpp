@@ -31,23 +31,15 @@ struct DirectionCase {
 
 TEST(InputRulesTest, DirectionsFromStrengths) {
   const DirectionCase cases[] = {
-      {{0, 0, 0, 0}, 0, 0},
-      {{3, 0, 0, 0}, 2, 2},
-      {{0, 3, 0, 0}, 4, 4},
-      {{0, 0, 3, 0}, 6, 6},
-      {{0, 0, 0, 3}, 8, 8},
-      {{0, 5, 0, 1}, 8, 7},  // Up pressed after Left: the more recent one wins
-      {{0, 1, 0, 5}, 4, 7},
-      {{0, 2, 0, 2}, 8, 7},  // a tie goes to the vertical direction
-      {{2, 0, 2, 0}, 2, 3},
-      {{0, 4, 4, 0}, 0, 0},  // opposites cancel
-      {{4, 0, 0, 4}, 0, 0},
-      {{4, 4, 4, 1}, 0, 0},
-      {{0, 1, 1, 1}, 8, 8},
+      {{0, 0, 0, 0}, 0, 0}, {{3, 0, 0, 0}, 2, 2}, {{0, 3, 0, 0}, 4, 4}, {{0, 0, 3, 0}, 6, 6},
+      {{0, 0, 0, 3}, 8, 8}, {{0, 5, 0, 1}, 8, 7},  // Up pressed after Left: the more recent one wins
+      {{0, 1, 0, 5}, 4, 7}, {{0, 2, 0, 2}, 8, 7},  // a tie goes to the vertical direction
+      {{2, 0, 2, 0}, 2, 3}, {{0, 4, 4, 0}, 0, 0},  // opposites cancel
+      {{4, 0, 0, 4}, 0, 0}, {{4, 4, 4, 1}, 0, 0}, {{0, 1, 1, 1}, 8, 8},
   };
   for (const DirectionCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.strengths.down << ' ' << c.strengths.left << ' ' << c.strengths.right
-                                    << ' ' << c.strengths.up);
+    SCOPED_TRACE(testing::Message() << c.strengths.down << ' ' << c.strengths.left << ' ' << c.strengths.right << ' '
+                                    << c.strengths.up);
     EXPECT_EQ(dir4(c.strengths), c.dir4);
     EXPECT_EQ(dir8(c.strengths), c.dir8);
   }

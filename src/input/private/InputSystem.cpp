@@ -24,16 +24,14 @@ bool readGamepad(int pad, GamepadValues* values) {
   if (!gamepads().read(pad, &reading)) {
     return false;
   }
-  *values = GamepadValues{reading.buttons,     reading.leftTrigger, reading.rightTrigger, reading.thumbLeftX,
-                          reading.thumbLeftY,  reading.thumbRightX, reading.thumbRightY};
+  *values = GamepadValues{reading.buttons,    reading.leftTrigger, reading.rightTrigger, reading.thumbLeftX,
+                          reading.thumbLeftY, reading.thumbRightX, reading.thumbRightY};
   return true;
 }
 
 }  // namespace
 
-InputSystem* currentInput() {
-  return g_input.get();
-}
+InputSystem* currentInput() { return g_input.get(); }
 
 InputSystem& resetInput() {
   auto fresh = std::make_unique<InputSystem>();
@@ -43,9 +41,7 @@ InputSystem& resetInput() {
   return *g_input;
 }
 
-windowing::GameWindow* attachedWindow() {
-  return g_windowSource != nullptr ? g_windowSource() : nullptr;
-}
+windowing::GameWindow* attachedWindow() { return g_windowSource != nullptr ? g_windowSource() : nullptr; }
 
 ScreenMapping currentScreenMapping() {
   ScreenMapping mapping;
@@ -61,9 +57,7 @@ ScreenMapping currentScreenMapping() {
   return mapping;
 }
 
-void setWindowSource(WindowSource source) {
-  g_windowSource = source;
-}
+void setWindowSource(WindowSource source) { g_windowSource = source; }
 
 void feedMessage(const windowing::Message& message) {
   if (g_input == nullptr) {

@@ -15,11 +15,16 @@ constexpr int kTypeFixnum = 0x15;
 
 ValueKind kindOf(engine::Value value) {
   switch (bindings::api().type_of(value)) {
-    case kTypeFixnum: return ValueKind::Integer;
-    case kTypeBignum: return ValueKind::BigInteger;
-    case kTypeSymbol: return ValueKind::Symbol;
-    case engine::kTypeString: return ValueKind::String;
-    default: return ValueKind::Other;
+    case kTypeFixnum:
+      return ValueKind::Integer;
+    case kTypeBignum:
+      return ValueKind::BigInteger;
+    case kTypeSymbol:
+      return ValueKind::Symbol;
+    case engine::kTypeString:
+      return ValueKind::String;
+    default:
+      return ValueKind::Other;
   }
 }
 
@@ -27,9 +32,14 @@ std::optional<std::string> nameText(engine::Value value) {
   engine::ScriptApi& api = bindings::api();
   engine::Value text = 0;
   switch (kindOf(value)) {
-    case ValueKind::Symbol: text = api.sym_to_s(value); break;
-    case ValueKind::String: text = value; break;
-    default: return std::nullopt;
+    case ValueKind::Symbol:
+      text = api.sym_to_s(value);
+      break;
+    case ValueKind::String:
+      text = value;
+      break;
+    default:
+      return std::nullopt;
   }
   return std::string(api.string_ptr(text), static_cast<std::size_t>(api.string_length(text)));
 }

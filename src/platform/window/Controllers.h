@@ -23,13 +23,9 @@ struct GamepadReading {
 inline constexpr int kGamepadSlots = 4;
 
 // SDL's trigger axis (0-32767) as an XInput trigger byte.
-constexpr std::uint8_t triggerByte(int axis) {
-  return axis <= 0 ? 0 : static_cast<std::uint8_t>(axis * 255 / 32767);
-}
+constexpr std::uint8_t triggerByte(int axis) { return axis <= 0 ? 0 : static_cast<std::uint8_t>(axis * 255 / 32767); }
 // SDL's stick y points down; XInput's up. -(-32768) does not fit and becomes 32767.
-constexpr std::int16_t upwardAxis(int sdlY) {
-  return static_cast<std::int16_t>(sdlY == -32768 ? 32767 : -sdlY);
-}
+constexpr std::int16_t upwardAxis(int sdlY) { return static_cast<std::int16_t>(sdlY == -32768 ? 32767 : -sdlY); }
 
 class Gamepads {
  public:

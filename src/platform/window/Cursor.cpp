@@ -67,9 +67,7 @@ bool isDesktopFullScreen(const GameWindow& window) {
          (SDL_GetWindowFlags(window.sdlWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
 }
 
-void showPointer(bool shown) {
-  SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
-}
+void showPointer(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
 
 bool setCursorFromImage(std::span<const std::uint8_t> bytes) {
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {

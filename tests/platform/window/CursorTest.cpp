@@ -14,9 +14,28 @@ namespace {
 
 // A .cur file of one 2 x 2 32-bit image with the given hotspot.
 std::vector<std::uint8_t> cursorFile(int hotX, int hotY) {
-  std::vector<std::uint8_t> bytes = {0, 0, 2, 0, 1, 0,                                 // directory
-                                     2, 2, 0, 0, static_cast<std::uint8_t>(hotX), 0,  // entry
-                                     static_cast<std::uint8_t>(hotY), 0, 0, 0, 0, 0, 22, 0, 0, 0};
+  std::vector<std::uint8_t> bytes = {0,
+                                     0,
+                                     2,
+                                     0,
+                                     1,
+                                     0,  // directory
+                                     2,
+                                     2,
+                                     0,
+                                     0,
+                                     static_cast<std::uint8_t>(hotX),
+                                     0,  // entry
+                                     static_cast<std::uint8_t>(hotY),
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     22,
+                                     0,
+                                     0,
+                                     0};
   const std::uint32_t imageBytes = 40 + 2 * 2 * 4 + 2 * 4;
   bytes[14] = static_cast<std::uint8_t>(imageBytes);
   // Bitmap header: twice the height (colour and mask rows), 32 bits per pixel.
