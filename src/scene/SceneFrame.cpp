@@ -59,7 +59,7 @@ void SceneFrame::prepareFrame(render::Renderer& /*renderer*/, double /*seconds*/
 }
 
 void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) {
-  if (viewport.disposed || &viewport == &screenViewport()) return;
+  if (viewport.disposed() || &viewport == &screenViewport()) return;
   ensureTarget(renderer, viewport);
   if (!viewport.target) return;
   gfx::Device& device = renderer.device();
@@ -159,7 +159,7 @@ void SceneFrame::drawScreen(render::Renderer& renderer) {
   std::vector<Viewport*> viewports;
   viewports.reserve(m_sorted.size());
   for (Viewport* viewport : m_sorted) {
-    if (viewport == &screen || viewport->disposed) continue;
+    if (viewport == &screen || viewport->disposed()) continue;
     viewports.push_back(viewport);
     m_viewportKeys.push_back(viewportKey(*viewport));
   }

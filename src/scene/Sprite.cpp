@@ -64,7 +64,7 @@ void Sprite::resetDefaults() {
   viewport = nullptr;
   bitmap = nullptr;
   skipDefaultQuad = false;
-  disposed = false;
+  m_disposed = false;
   visible = true;
   inDrawList = false;
   x = y = 0;
@@ -113,8 +113,8 @@ void Sprite::setSourceRect(int left, int top, int width, int height) {
 void Sprite::dispose() { disposeBase(); }
 
 void Sprite::disposeBase() {
-  if (disposed) return;
-  disposed = true;
+  if (m_disposed) return;
+  m_disposed = true;
   videoReader.reset();
   videoPlaying = false;
   if (inDrawList) eraseFrom(listOwner().drawList, this);

@@ -100,6 +100,8 @@ class Sprite {
   // One frame of a script's update: the flash and the wave.
   void update();
 
+  bool disposed() const { return m_disposed; }
+
   // The viewport whose list the object is drawn by; the screen's for a null viewport field.
   Viewport& listOwner() const;
 
@@ -108,7 +110,6 @@ class Sprite {
   Viewport* viewport = nullptr;
   bitmap::Bitmap* bitmap = nullptr;
   bool skipDefaultQuad = false;
-  bool disposed = false;
   bool visible = true;
   bool inDrawList = false;
   std::int32_t x = 0;
@@ -165,6 +166,7 @@ class Sprite {
   std::unique_ptr<bitmap::Bitmap> ownedBitmap;
 
  private:
+  bool m_disposed = false;
   void disposeBase();
 };
 

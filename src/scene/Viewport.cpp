@@ -36,8 +36,8 @@ void Viewport::dispose() {
   for (Sprite* object : drawList) object->inDrawList = false;
   drawList.clear();
   target.reset();
-  if (disposed) return;
-  disposed = true;
+  if (m_disposed) return;
+  m_disposed = true;
   std::vector<Viewport*>& list = liveViewports();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }

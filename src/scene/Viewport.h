@@ -45,6 +45,7 @@ class Viewport {
   void dispose();
   void flash(const bindings::Color* colour, int duration);
   void update();
+  bool disposed() const { return m_disposed; }
 
   engine::RectData& rectangle() { return *rect; }
   const engine::RectData& rectangle() const { return *rect; }
@@ -55,7 +56,6 @@ class Viewport {
   std::int32_t oy = 0;
   double z = 0.0;
   bool visible = true;
-  bool disposed = false;
   bindings::Color* color = nullptr;
   bindings::Tone* tone = nullptr;
   FlashState flashState;
@@ -71,6 +71,9 @@ class Viewport {
   std::unique_ptr<engine::RectData> ownedRect = std::make_unique<engine::RectData>();
   std::unique_ptr<bindings::Color> ownedColor = std::make_unique<bindings::Color>();
   std::unique_ptr<bindings::Tone> ownedTone = std::make_unique<bindings::Tone>();
+
+ private:
+  bool m_disposed = false;
 };
 
 // The viewport of objects without one, covering the screen; made on first use.

@@ -96,7 +96,7 @@ TEST(SpriteRecord, DisposeLeavesListAndFamilyOnce) {
   ASSERT_TRUE(child->addChild(grandchild.get()));
 
   child->dispose();
-  EXPECT_TRUE(child->disposed);
+  EXPECT_TRUE(child->disposed());
   EXPECT_TRUE(parent->children.empty());
   EXPECT_EQ(grandchild->parent, nullptr);
   EXPECT_TRUE(child->children.empty());
