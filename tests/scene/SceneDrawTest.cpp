@@ -210,4 +210,60 @@ TEST_F(SceneDraw, ViewportAndObjectOfEqualZAndYOrderByCreation) {
   EXPECT_EQ(at(pixels, 11, 5), kRed);
 }
 
+TEST_F(SceneDraw, BushHalvesTheAlphaOfTheLowestRows) {
+  Sprite& bushy = sprite(solid(4, 16, kWhite), 0, 0);
+  bushy.bushDepth = 8;
+  bushy.bushOpacity = 128;
+  const auto pixels = frame();
+  EXPECT_EQ(channel(at(pixels, 1, 7), 16), 255);
+  EXPECT_NEAR(channel(at(pixels, 1, 8), 16), 128, 2);
+  EXPECT_NEAR(channel(at(pixels, 1, 15), 16), 128, 2);
+}
+
+TEST_F(SceneDraw, WaveShiftsSamplingByItsAmplitude) {
+  Sprite& wavy = sprite(image(8, 1, {kRed, kRed, kRed, kRed, kBlue, kBlue, kBlue, kBlue}), 0, 0);
+  wavy.waveAmp = 2;
+  wavy.wavePhase = 90;  // sin 90° = 1 on every row while the angle stays below one degree
+  wavy.waveLength = 360000;
+  const auto pixels = frame();
+  EXPECT_EQ(at(pixels, 1, 0), kRed);
+  EXPECT_EQ(at(pixels, 2, 0), kBlue);
+  EXPECT_EQ(at(pixels, 6, 0), 0xFF000000u);
+}
+
+TEST_F(SceneDraw, FastLayerDrawsItsObjectsWithTheLayersBlend) {
+  Viewport& port = viewport(0, 0, kSize, kSize);
+  sprite(solid(4, 4, kRed), 0, 0, &port).z = 5;
+  sprite(solid(4, 4, kBlue), 0, 0, &port).z = 5;
+  auto pixels = frame();
+  EXPECT_EQ(at(pixels, 1, 1), kBlue);
+  port.fastLayers[5] = 1;
+  pixels = frame();
+  EXPECT_EQ(at(pixels, 1, 1), 0xFFFF00FFu);
+}
+
+TEST_F(SceneDraw, ViewportFlashWithoutColourFadesItIn) {
+  Viewport& port = viewport(0, 0, 8, 8);
+  sprite(solid(4, 4, kRed), 0, 0, &port);
+  port.flash(nullptr, 4);
+  EXPECT_EQ(at(frame(), 1, 1), 0xFF000000u);
+  port.update();
+  port.update();
+  EXPECT_NEAR(channel(at(frame(), 1, 1), 16), 127, 2);
+  port.update();
+  port.update();
+  EXPECT_EQ(at(frame(), 1, 1), kRed);
+}
+
+TEST_F(SceneDraw, ViewportColourIsLaidOverItsRectangle) {
+  Viewport& port = viewport(4, 4, 8, 8);
+  sprite(solid(2, 2, kRed), 0, 0, &port);
+  *port.color = {255, 0, 0, 255};  // opaque blue
+  const auto pixels = frame();
+  EXPECT_EQ(at(pixels, 4, 4), kBlue);
+  EXPECT_EQ(at(pixels, 11, 11), kBlue);
+  EXPECT_EQ(at(pixels, 12, 12), 0xFF000000u);
+  EXPECT_EQ(at(pixels, 3, 3), 0xFF000000u);
+}
+
 }  // namespace
