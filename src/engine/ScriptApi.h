@@ -20,9 +20,13 @@ using Value = std::uintptr_t;
 using Id = std::uintptr_t;
 
 // Type tags answered by type_of and checked by check_type.
-inline constexpr int kTypeString = 5;
-inline constexpr int kTypeArray = 7;
-inline constexpr int kTypeData = 12;
+inline constexpr int kTypeFloat = 0x04;
+inline constexpr int kTypeString = 0x05;
+inline constexpr int kTypeArray = 0x07;
+inline constexpr int kTypeBignum = 0x0A;
+inline constexpr int kTypeData = 0x0C;
+inline constexpr int kTypeSymbol = 0x14;
+inline constexpr int kTypeFixnum = 0x15;
 
 // A method body of any arity, as it is handed to define_method. Fixed arity n receives
 // (self, arg1 ... argn); arity -1 receives (int argc, const Value* argv, Value self).

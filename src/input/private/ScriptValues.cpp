@@ -4,22 +4,13 @@
 
 namespace input {
 
-namespace {
-
-// The interpreter's type tags for the kinds ScriptApi names no constant for.
-constexpr int kTypeBignum = 0x0A;
-constexpr int kTypeSymbol = 0x14;
-constexpr int kTypeFixnum = 0x15;
-
-}  // namespace
-
 ValueKind kindOf(engine::Value value) {
   switch (bindings::api().type_of(value)) {
-    case kTypeFixnum:
+    case engine::kTypeFixnum:
       return ValueKind::Integer;
-    case kTypeBignum:
+    case engine::kTypeBignum:
       return ValueKind::BigInteger;
-    case kTypeSymbol:
+    case engine::kTypeSymbol:
       return ValueKind::Symbol;
     case engine::kTypeString:
       return ValueKind::String;
