@@ -117,6 +117,10 @@ TEST_F(ScriptApiTest, ValuesAndConversions) {
   EXPECT_EQ(api.type_of(evalRuby("'x'")), kTypeString);
   EXPECT_EQ(api.type_of(evalRuby("[1]")), kTypeArray);
   EXPECT_EQ(api.type_of(evalRuby("Table.new(1)")), kTypeData);
+  EXPECT_EQ(api.type_of(evalRuby("1")), kTypeFixnum);
+  EXPECT_EQ(api.type_of(evalRuby("2**80")), kTypeBignum);
+  EXPECT_EQ(api.type_of(evalRuby(":sym")), kTypeSymbol);
+  EXPECT_EQ(api.type_of(evalRuby("1.5")), kTypeFloat);
 }
 
 TEST_F(ScriptApiTest, StringsAndArrays) {
