@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ClassTestEnvironment.h"
-#include "scene/SpriteClass.h"
+#include "SceneClasses.h"
 
 namespace {
 
@@ -14,11 +14,7 @@ class SpriteClassTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!bitmap::test::haveGraphics()) GTEST_SKIP() << "no GL context (set SDL_VIDEODRIVER=offscreen)";
-    static const bool defined = [] {
-      scene::defineSpriteClass();
-      return true;
-    }();
-    (void)defined;
+    scene::test::defineSceneClasses();
   }
 };
 
