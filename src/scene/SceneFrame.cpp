@@ -5,6 +5,7 @@
 #include "platform/gfx/Effect.h"
 #include "platform/gfx/SpriteBatch.h"
 #include "platform/gfx/Texture.h"
+#include "platform/window/Screen.h"
 #include "render/Renderer.h"
 #include "render/SceneEffect.h"
 #include "scene/DrawSprite.h"
@@ -187,7 +188,11 @@ void SceneFrame::screenResized(render::Renderer& /*renderer*/, int width, int he
 SceneFrame& installSceneFrame() {
   // Never destroyed: renderers and records may use it until the process ends.
   static auto* const frame = new SceneFrame();
-  if (render::frameScene() != frame) render::setFrameScene(frame);
+  if (render::frameScene() != frame) {
+    render::setFrameScene(frame);
+    // A renderer made before this announced its size to no one.
+    screenViewport().rectangle() = {0, 0, windowing::g_screenWidth, windowing::g_screenHeight};
+  }
   return *frame;
 }
 
