@@ -3,19 +3,6 @@
 # file: Game.rgss3a <- bitmap_data/Game.rgss3a
 # file: Graphics/Pictures/Shadowed.png <- bitmap_data/Loose.png
 # file: Graphics/Pictures/Loose.png <- bitmap_data/Loose.png
-$failures = []
-
-def check(what, actual, expected)
-  $failures << "#{what}: got #{actual.inspect}, expected #{expected.inspect}" unless actual == expected
-end
-
-def error_of
-  yield
-  'no error'
-rescue StandardError => error
-  "#{error.class}: #{error.message}"
-end
-
 def pixels(bitmap)
   (0...bitmap.height).flat_map { |y| (0...bitmap.width).map { |x| bitmap.get_pixel(x, y).to_s } }
 end
@@ -69,9 +56,4 @@ rescue StandardError, ScriptError => error
   $failures << "#{error.class}: #{error.message} at #{error.backtrace&.first}"
 end
 
-if $failures.empty?
-  exit 0
-else
-  $stderr.puts($failures)
-  exit 1
-end
+finish

@@ -1,10 +1,4 @@
 # What Ruby 1.9 game scripts rely on and this interpreter changed or removed, one check per entry.
-def check(label, actual, expected)
-  return if actual == expected
-  $stderr.puts "FAIL #{label}: got #{actual.inspect}, expected #{expected.inspect}"
-  exit 1
-end
-
 check('Hash#index', { a: 1, b: 2 }.index(2), :b)
 text = nil.to_s
 text << 'appended'
@@ -21,4 +15,4 @@ check('File.exists?', File.exists?('Data/Scripts.rvdata2'), true)
 check('Dir.exists?', Dir.exists?('Data'), true)
 check('UTF-8 source', 'ä'.encoding, Encoding::UTF_8)
 check('default external', Encoding.default_external, Encoding::UTF_8)
-exit 0
+finish

@@ -2,12 +2,6 @@
 # outlive Graphics.__reset__ (which makes a new device) keep their pixels.
 # ini: ScreenWidth=160
 # ini: ScreenHeight=120
-$failures = []
-
-def check(what, actual, expected)
-  $failures << "#{what}: got #{actual.inspect}, expected #{expected.inspect}" unless actual == expected
-end
-
 begin
   Graphics.update
   snap = Graphics.snap_to_bitmap
@@ -31,9 +25,4 @@ rescue Exception => error
   $failures << "unexpected #{error.class}: #{error.message}\n#{error.backtrace.join("\n")}"
 end
 
-if $failures.empty?
-  exit 0
-else
-  STDERR.puts $failures
-  exit 1
-end
+finish

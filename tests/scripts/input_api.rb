@@ -1,11 +1,5 @@
 # The script surface of Input, Input::Controller and Mouse: arities, argument errors, messages and the
 # answers of a game with no keys, pads or mouse events.
-def check(label, actual, expected)
-  return if actual == expected
-  $stderr.puts "FAIL #{label}: got #{actual.inspect}, expected #{expected.inspect}"
-  exit 1
-end
-
 def error_of
   yield
   nil
@@ -122,4 +116,4 @@ Input::Controller.states.each(&:pressed_buttons)
 check('keys under GC.stress', Input.get_keys_from_flag(:B), [27, 88])
 GC.stress = false
 check('old states still read', kept.map(&:thumb_left_x), [0, 0, 0, 0])
-exit 0
+finish

@@ -1,11 +1,5 @@
 # Saved games: Color, Tone and Table values inside an object graph, through save_data/load_data, and a
 # save written by the original engine, whose Color and Tone dumps hold four doubles.
-$failures = []
-
-def check(what, actual, expected)
-  $failures << "#{what}: got #{actual.inspect}, expected #{expected.inspect}" unless actual == expected
-end
-
 def channels(value)
   value.is_a?(Tone) ? [value.red, value.green, value.blue, value.gray] : [value.red, value.green, value.blue, value.alpha]
 end
@@ -40,9 +34,4 @@ rescue StandardError, ScriptError => error
   $failures << "#{error.class}: #{error.message} at #{error.backtrace&.first}"
 end
 
-if $failures.empty?
-  exit 0
-else
-  $stderr.puts($failures)
-  exit 1
-end
+finish
