@@ -7,6 +7,11 @@
 #include "bitmap/Bitmap.h"
 #endif
 #include "engine/Engine.h"
+#ifdef QUILLON_HAS_SCENE
+#include "scene/SceneFrame.h"
+#include "scene/SpriteClass.h"
+#include "scene/ViewportClass.h"
+#endif
 #ifdef QUILLON_HAS_INPUT
 #include "host/InputSink.h"
 #include "input/Input.h"
@@ -93,6 +98,14 @@ void defineBitmapHook() {
 }
 #endif
 
+#ifdef QUILLON_HAS_SCENE
+// Viewports come first among the scene classes: the renderer starts drawing the scene from here on.
+void defineViewportHook() {
+  scene::installSceneFrame();
+  scene::defineViewportClass();
+}
+#endif
+
 // The pump for the frame loop's waits: the same step, the decision about a released renderer left to it.
 bool framePump(windowing::PumpWait wait) {
   Session& state = session();
@@ -163,11 +176,15 @@ void installFirstHooks() {
 }
 
 void installClassHooks() {
-  // Graphics, Bitmap, Viewport, Sprite, Tilemap, Plane, Window and Input are defined by their own modules
-  // once they exist; their slots stay empty until then.
+  // Tilemap, Plane and Window are defined by their own modules once they exist; their slots stay empty
+  // until then.
   engine::hooks().defineFont = defineFontHook;
 #ifdef QUILLON_HAS_BITMAP
   engine::hooks().defineBitmap = defineBitmapHook;
+#endif
+#ifdef QUILLON_HAS_SCENE
+  engine::hooks().defineViewport = defineViewportHook;
+  engine::hooks().defineSprite = scene::defineSpriteClass;
 #endif
   engine::hooks().defineInput = defineInputModules;
 #ifdef QUILLON_HAS_RENDER
