@@ -7,6 +7,7 @@
 #include "bindings/Color.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
+#include "scene/EffectParamBinding.h"
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
 
@@ -28,10 +29,7 @@ constexpr const char* kColorVar = "color";
 constexpr const char* kToneVar = "tone";
 constexpr const char* kParentVar = "parent";
 constexpr const char* kChildrenVar = "children";
-constexpr const char* kEffectBitmapsVar = "effect_bitmaps";
 
-Value g_floatClass = 0;
-Value g_integerClass = 0;
 
 Value spriteClass() { return bindings::ScriptClass<Sprite>::value; }
 
@@ -194,27 +192,6 @@ Value spriteEffectName(const Sprite& sprite) { return bindings::newString(sprite
 
 void spriteSetEffectName(Sprite& sprite, std::string_view name) { sprite.effectName = std::string(name); }
 
-Value spriteClearEffectParams(Self<Sprite> self) {
-  self->floatEffectParams.clear();
-  self->textureEffectParams.clear();
-  api().iv_set(self.value, kEffectBitmapsVar, api().ary_new());
-  return api().nil;
-}
-
-Value spriteSetEffectParam(Self<Sprite> self, std::string_view name, Value value) {
-  if (api().obj_is_kind_of(value, bindings::ScriptClass<bitmap::Bitmap>::value)) {
-    self->textureEffectParams[std::string(name)] = &bindings::liveRecord<bitmap::Bitmap>(value);
-    // Held while the sprite lives, so the record the map points at cannot be freed under it.
-    api().ary_push(api().iv_get(self.value, kEffectBitmapsVar), value);
-    return value;
-  }
-  if (api().obj_is_kind_of(value, g_floatClass) || api().obj_is_kind_of(value, g_integerClass)) {
-    self->floatEffectParams[std::string(name)] = static_cast<float>(bindings::toReal(value));
-    return value;
-  }
-  return api().nil;
-}
-
 template <const char* const* Var>
 Value hiddenVar(Value self) {
   return api().iv_get(self, *Var);
@@ -267,8 +244,6 @@ void spriteSetWaveAmp(Sprite& sprite, int value) {
 
 void defineSpriteClass() {
   bindings::adoptEngineClasses();
-  g_floatClass = api().eval_string("Float");
-  g_integerClass = api().eval_string("Integer");
   bindings::ClassDef<Sprite> definition("Sprite");
   definition.disposedMessage("disposed sprite")
       .refuseCopy()
@@ -335,8 +310,8 @@ void defineSpriteClass() {
       .method<&hiddenVar<&kChildrenVar>>("children")
       .method<&spriteEffectName>("effect_name")
       .setter<&spriteSetEffectName>("effect_name=")
-      .method<&spriteClearEffectParams>("clear_effect_params")
-      .method<&spriteSetEffectParam>("set_effect_param");
+      .method<&clearEffectParams<Sprite>>("clear_effect_params")
+      .method<&setEffectParam<Sprite>>("set_effect_param");
 }
 
 }  // namespace scene

@@ -15,6 +15,7 @@
 #include "platform/gfx/Texture.h"
 #include "platform/window/Screen.h"
 #include "render/Renderer.h"
+#include "scene/EffectParamBinding.h"
 #include "scene/SceneFrame.h"
 #include "scene/Viewport.h"
 
@@ -30,10 +31,7 @@ using engine::Value;
 constexpr const char* kRectVar = "rect";
 constexpr const char* kColorVar = "color";
 constexpr const char* kToneVar = "tone";
-constexpr const char* kEffectBitmapsVar = "effect_bitmaps";
 
-Value g_floatClass = 0;
-Value g_integerClass = 0;
 
 void viewportInitialize(Self<Viewport> self, Args args) {
   engine::RectData area{0, 0, windowing::g_screenWidth, windowing::g_screenHeight};
@@ -111,27 +109,6 @@ void viewportSetTone(Self<Viewport> self, Value tone) {
 Value viewportEffectName(const Viewport& viewport) { return bindings::newString(viewport.effectName); }
 void viewportSetEffectName(Viewport& viewport, std::string_view name) { viewport.effectName = std::string(name); }
 
-Value viewportClearEffectParams(Self<Viewport> self) {
-  self->floatEffectParams.clear();
-  self->textureEffectParams.clear();
-  api().iv_set(self.value, kEffectBitmapsVar, api().ary_new());
-  return api().nil;
-}
-
-Value viewportSetEffectParam(Self<Viewport> self, std::string_view name, Value value) {
-  if (api().obj_is_kind_of(value, bindings::ScriptClass<bitmap::Bitmap>::value)) {
-    self->textureEffectParams[std::string(name)] = &bindings::liveRecord<bitmap::Bitmap>(value);
-    // Held while the viewport lives, so the record the map points at cannot be freed under it.
-    api().ary_push(api().iv_get(self.value, kEffectBitmapsVar), value);
-    return value;
-  }
-  if (api().obj_is_kind_of(value, g_floatClass) || api().obj_is_kind_of(value, g_integerClass)) {
-    self->floatEffectParams[std::string(name)] = static_cast<float>(bindings::toReal(value));
-    return value;
-  }
-  return api().nil;
-}
-
 int viewportAddFastLayer(Viewport& viewport, int z, int mode) {
   viewport.fastLayers[z] = mode;
   return z;
@@ -207,8 +184,6 @@ void viewportSavePng(Viewport& viewport, std::string_view path) { savePngNow(vie
 
 void defineViewportClass() {
   bindings::adoptEngineClasses();
-  g_floatClass = api().eval_string("Float");
-  g_integerClass = api().eval_string("Integer");
   bindings::ClassDef<Viewport> definition("Viewport");
   definition.disposedMessage("disposed viewport")
       .refuseCopy()
@@ -233,8 +208,8 @@ void defineViewportClass() {
       .setter<&viewportSetTone>("tone=")
       .method<&viewportEffectName>("effect_name")
       .setter<&viewportSetEffectName>("effect_name=")
-      .method<&viewportClearEffectParams>("clear_effect_params")
-      .method<&viewportSetEffectParam>("set_effect_param")
+      .method<&clearEffectParams<Viewport>>("clear_effect_params")
+      .method<&setEffectParam<Viewport>>("set_effect_param")
       .setter<&viewportSavePng>("save_png")
       .method<&viewportSnapToBitmap>("snap_to_bitmap")
       .method<&viewportAddFastLayer>("add_fast_layer")
