@@ -1,15 +1,12 @@
-# The bundled demo: move the square with the arrow keys, a controller's stick or d-pad, or click where it
-# should go; C (Z, Enter or Space, or the controller's A) changes its colour; B (Esc or X, or the
-# controller's B) ends the demo. Closing the window ends it too.
-class DemoScene
+# Move the square with the arrow keys, a controller's stick or d-pad, or click where it should go; C (Z, Enter
+# or Space, or the controller's A) changes its colour.
+class DemoPlayground
   COLOURS = [Color.new(230, 80, 60), Color.new(60, 160, 230), Color.new(90, 200, 90), Color.new(240, 200, 60)]
   SPEED = 4
   HALF = 16
 
   def initialize
-    @background = Sprite.new
-    @background.bitmap = Bitmap.new(Graphics.width, Graphics.height)
-    paint_background(@background.bitmap)
+    @background = Demo.backdrop('Quillon demo', 'Arrows, stick or click to move - Z to recolour')
     @player = Sprite.new
     @player.bitmap = Bitmap.new(HALF * 2, HALF * 2)
     @player.ox = HALF
@@ -22,10 +19,6 @@ class DemoScene
     @target = nil
   end
 
-  def running?
-    !(Input.trigger?(:B) || pad_trigger?(:B))
-  end
-
   def update
     dx, dy = direction
     if dx != 0 || dy != 0
@@ -35,26 +28,14 @@ class DemoScene
       @target = [Mouse.x, Mouse.y]
     end
     follow_target if @target
-    recolour if Input.trigger?(:C) || pad_trigger?(:A)
+    recolour if Input.trigger?(:C) || Demo.pad_trigger?(:A)
   end
 
   def dispose
-    [@background, @player].each do |sprite|
-      sprite.bitmap.dispose
-      sprite.dispose
-    end
+    [@background, @player].each { |sprite| Demo.dispose_sprite(sprite) }
   end
 
   private
-
-  def paint_background(bitmap)
-    bitmap.gradient_fill_rect(bitmap.rect, Color.new(20, 24, 48), Color.new(70, 30, 80), true)
-    bitmap.font.size = 22
-    bitmap.draw_text(0, 10, bitmap.width, 30, 'Quillon demo', 1)
-    bitmap.font.size = 16
-    help = 'Arrows, stick or click to move - Z to recolour - Esc to quit'
-    bitmap.draw_text(0, bitmap.height - 34, bitmap.width, 24, help, 1)
-  end
 
   def paint_player
     bitmap = @player.bitmap
@@ -76,11 +57,6 @@ class DemoScene
     [[-1, 0, 1][(dir - 1) % 3], dir >= 7 ? -1 : (dir <= 3 ? 1 : 0)]
   end
 
-  def pad_trigger?(button)
-    state = Input::Controller.first_state
-    !state.nil? && state.trigger?(button)
-  end
-
   def follow_target
     tx, ty = @target
     dx = (tx - @player.x).clamp(-SPEED, SPEED)
@@ -95,13 +71,4 @@ class DemoScene
   end
 end
 
-rgss_main do
-  puts "Quillon demo on Ruby #{RUBY_VERSION}"
-  scene = DemoScene.new
-  while scene.running?
-    Graphics.update
-    Input.update
-    scene.update
-  end
-  scene.dispose
-end
+Demo.register(DemoPlayground)

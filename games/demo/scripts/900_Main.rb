@@ -1,0 +1,21 @@
+rgss_main do
+  puts "Quillon demo on Ruby #{RUBY_VERSION}"
+  index = 0
+  scene = Demo::SCENES[index].new
+  loop do
+    Graphics.update
+    Input.update
+    break if Input.trigger?(:B) || Demo.pad_trigger?(:B)
+    step = 0
+    step = -1 if Input.trigger?(:L) || Demo.pad_trigger?(:LEFT_SHOULDER)
+    step = 1 if Input.trigger?(:R) || Demo.pad_trigger?(:RIGHT_SHOULDER)
+    if step != 0 && Demo::SCENES.size > 1
+      scene.dispose
+      index = (index + step) % Demo::SCENES.size
+      scene = Demo::SCENES[index].new
+    else
+      scene.update
+    end
+  end
+  scene.dispose
+end
