@@ -135,6 +135,7 @@ void forgetTexture(const Texture* texture) {
   forgetTextureInBatches(texture);
   if (g_device == nullptr) return;
   Device& device = *g_device;
+  device.textureDeleted(texture->glName());
   for (int unit = 0; unit < kSamplerCount; ++unit) {
     if (device.texture(unit) == texture) device.setTexture(unit, nullptr);
   }
@@ -197,6 +198,13 @@ SamplerState& Device::samplerState(int unit) {
 StateBlock Device::captureState() const { return m_impl->state; }
 
 void Device::applyState(const StateBlock& block) { m_impl->state = block; }
+
+void Device::textureDeleted(unsigned glName) {
+  if (glName == 0) return;
+  for (GLuint& bound : m_impl->boundNames) {
+    if (bound == glName) bound = 0;
+  }
+}
 
 void Device::setTexture(int unit, const Texture* texture) {
   if (unit < 0 || unit >= kSamplerCount) return;

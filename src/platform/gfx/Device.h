@@ -93,6 +93,9 @@ class Device {
 
   // Forgets what the device believes OpenGL's state to be; call after code outside the layer drew with GL.
   void invalidateGlState();
+  // The texture named `glName` is being deleted. OpenGL unbinds it from every unit, and a texture made later may be
+  // given the same name, so the device must not believe that name is still bound.
+  void textureDeleted(unsigned glName);
 
   // Draw calls since construction, for benchmarks.
   std::uint64_t drawCallCount() const;

@@ -192,6 +192,9 @@ bool Texture::readPixels(const Rect& rect, void* destination, int destinationPit
     }
     return true;
   }
+  // Mesa's software rasteriser was seen handing back a target's pixels from before draws still in flight for it
+  // (a frame or two old); finishing first makes every read-back exact, at the cost of a wait a read needs anyway.
+  glFinish();
   // Render targets store their rows top-down (the projection flips y), so GL's row order is already ours.
   GLint previous = 0;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);

@@ -235,3 +235,29 @@ TEST(DeviceTest, ClipSpaceTrianglesPutPositiveYAtTheTop) {
 }
 
 }  // namespace
+
+// OpenGL hands a deleted texture's name to the next texture made; drawing that new texture must bind it even
+// though the unit last held a texture of the same name.
+TEST(DeviceTest, ATextureMadeAfterADeletedOneIsBoundAgain) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto target = Texture::createRenderTarget(1, 1);
+  gfx::SpriteBatch batch(device);
+  const auto drawOnce = [&](const Texture& texture) {
+    device.setRenderTarget(0, target.get());
+    device.clear(gfx::ClearFlags::Target, 0);
+    batch.begin(false);
+    batch.draw(&texture, nullptr, nullptr, nullptr, 0xFFFFFFFF);
+    batch.end();
+    device.setRenderTarget(0, nullptr);
+    return gfxtest::readTarget(*target).at(0);
+  };
+  for (int round = 0; round < 4; ++round) {
+    auto red = gfxtest::managedTexture(1, 1, {0xFFFF0000});
+    expectColourNear(drawOnce(*red), 0xFFFF0000, "first texture");
+    const unsigned name = red->glName();
+    red.reset();
+    auto blue = gfxtest::managedTexture(1, 1, {0xFF0000FF});
+    expectColourNear(drawOnce(*blue), 0xFF0000FF, name == blue->glName() ? "same name again" : "new name");
+  }
+}
