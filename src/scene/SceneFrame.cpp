@@ -1,6 +1,7 @@
 #include "scene/SceneFrame.h"
 
 #include "bitmap/Bitmap.h"
+#include "engine/Engine.h"
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Effect.h"
 #include "platform/gfx/SpriteBatch.h"
@@ -45,6 +46,8 @@ SceneFrame::SceneFrame() = default;
 SceneFrame::~SceneFrame() = default;
 
 void SceneFrame::prepareFrame(render::Renderer& /*renderer*/, double /*seconds*/) {
+  // Garbage objects still listed may point at records already released with them; release them all first.
+  engine::settleCollector();
   const std::vector<Viewport*>& viewports = viewportList();
   for (Viewport* viewport : viewports) {
     for (Sprite* object : viewport->drawList) object->prepareFrame();

@@ -114,6 +114,11 @@ struct Device::Impl {
   std::size_t vertexWrite = 0;  // next free vertex of the streaming buffer
   GLuint indexBuffer = 0;
   std::size_t quadCapacity = 0;
+  // Meshes bring their own indices, so they draw through a second vertex array whose element buffer is theirs
+  // and leave the quad indices alone.
+  GLuint meshVertexArray = 0;
+  GLuint meshIndexBuffer = 0;
+  std::vector<std::uint16_t> meshIndices;  // the valid triangles when a mesh names missing vertices
   std::unique_ptr<detail::ShaderProgram> fixedFunction;
   std::map<std::string, std::shared_ptr<detail::ShaderProgram>> programs;
   bool mirrorOnceAvailable = false;
@@ -166,6 +171,19 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
                         reinterpret_cast<void*>(offsetof(Vertex, colour)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
+  glGenVertexArrays(1, &impl.meshVertexArray);
+  glGenBuffers(1, &impl.meshIndexBuffer);
+  glBindVertexArray(impl.meshVertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, impl.vertexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, impl.meshIndexBuffer);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
+                        reinterpret_cast<void*>(offsetof(Vertex, colour)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
+  glBindVertexArray(impl.vertexArray);
   impl.mirrorOnceAvailable =
       epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
   std::string log;
@@ -186,6 +204,8 @@ Device::~Device() {
   glDeleteBuffers(1, &impl.vertexBuffer);
   glDeleteBuffers(1, &impl.indexBuffer);
   glDeleteVertexArrays(1, &impl.vertexArray);
+  glDeleteBuffers(1, &impl.meshIndexBuffer);
+  glDeleteVertexArrays(1, &impl.meshVertexArray);
 }
 
 RenderState& Device::renderState() { return m_impl->state.render; }
@@ -504,6 +524,38 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
   }
   glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr,
                            static_cast<GLint>(first));
+  ++impl.drawCalls;
+}
+
+void Device::drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCount, const std::uint16_t* indices,
+                                  std::size_t indexCount, VertexSpace space) {
+  indexCount -= indexCount % 3;
+  if (vertices == nullptr || vertexCount == 0 || indices == nullptr || indexCount == 0) return;
+  Impl& impl = *m_impl;
+  // A bad index would make the GPU read past the vertices uploaded: keep only whole, valid triangles.
+  if (std::any_of(indices, indices + indexCount, [&](std::uint16_t index) { return index >= vertexCount; })) {
+    impl.meshIndices.clear();
+    for (std::size_t t = 0; t < indexCount; t += 3) {
+      if (indices[t] < vertexCount && indices[t + 1] < vertexCount && indices[t + 2] < vertexCount) {
+        impl.meshIndices.insert(impl.meshIndices.end(), indices + t, indices + t + 3);
+      }
+    }
+    if (impl.meshIndices.empty()) return;
+    indices = impl.meshIndices.data();
+    indexCount = impl.meshIndices.size();
+  }
+  const bool backBuffer = impl.targets[0] == nullptr;
+  impl.applyTargets(*this);
+  impl.applyRenderState(backBuffer);
+  impl.applySamplersAndTextures();
+  impl.useProgram(space, backBuffer);
+  const std::size_t first = impl.uploadVertices(vertices, vertexCount);
+  glBindVertexArray(impl.meshVertexArray);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(std::uint16_t)), indices,
+               GL_STREAM_DRAW);
+  glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT, nullptr,
+                           static_cast<GLint>(first));
+  glBindVertexArray(impl.vertexArray);
   ++impl.drawCalls;
 }
 

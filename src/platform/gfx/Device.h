@@ -74,6 +74,10 @@ class Device {
   void drawTriangles(const Vertex* vertices, std::size_t vertexCount, VertexSpace space = VertexSpace::TargetPixels);
   // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
   void drawQuads(const Vertex* vertices, std::size_t quadCount);
+  // An indexed triangle list (three indices per triangle), as meshes are drawn; a triangle naming a vertex past
+  // `vertexCount` is left out.
+  void drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCount, const std::uint16_t* indices,
+                            std::size_t indexCount, VertexSpace space = VertexSpace::Clip);
 
   // The program that replaces fixed-function colouring, or null; set by effect passes.
   void setProgram(const detail::ShaderProgram* program);
