@@ -67,6 +67,12 @@ using MessageBoxFunc = void (*)(const char* caption, const char* text);
 void setMessageBox(MessageBoxFunc function);
 void showMessageBox(const char* text);
 
+// Completes the collector's sweep in progress and runs the release functions it queued. Records that point at
+// other objects' records (a sprite at its bitmap) stay valid only while both objects are alive or both are released:
+// a walk over the scene calls this first, so no object freed together with what it points at is still listed.
+// Does nothing before the interpreter starts.
+void settleCollector();
+
 // Exit status the game asked for with `exit(n)`; 0 for every other way a game ends.
 int exitStatus();
 

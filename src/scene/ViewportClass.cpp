@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bindings/Binding.h"
+#include "engine/Engine.h"
 #include "bindings/Color.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
@@ -125,6 +126,7 @@ Value viewportClearFastLayers(Viewport& viewport) {
 bool renderNow(Viewport& viewport) {
   render::Renderer* renderer = render::currentRenderer();
   if (renderer == nullptr || renderer->released()) return false;
+  engine::settleCollector();
   gfx::Device& device = renderer->device();
   gfx::Texture* previous = device.renderTarget(0);
   renderer->effect().beginTechnique();

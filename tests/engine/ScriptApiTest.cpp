@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/Engine.h"
 #include "engine/FileLayer.h"
 #include "engine/FontRegistry.h"
 #include "engine/Utf.h"
@@ -185,6 +186,22 @@ TEST_F(ScriptApiTest, CollectedRecordsAreReleased) {
   int before = g_released;
   evalRuby("200.times { ApiCounter.new }; GC.start(full_mark: true, immediate_sweep: true)");
   EXPECT_GT(g_released, before);
+}
+
+// A lazy sweep leaves garbage records unreleased between frames; settling releases them all at once, which is
+// what keeps a frame from drawing an object whose bitmap was already released.
+TEST_F(ScriptApiTest, SettlingTheCollectorReleasesWhatALazySweepLeft) {
+  counterClass();
+  // Plain objects beside the records give the sweep free slots, so it stops early instead of sweeping on.
+  evalRuby("$api_kept = Array.new(100_000) { [ApiCounter.new, Object.new] }");
+  evalRuby("GC.start(full_mark: true, immediate_sweep: true)");
+  const int before = g_released;
+  evalRuby("$api_kept = nil; GC.start(full_mark: true, immediate_sweep: false); nil");
+  const int lazy = g_released - before;
+  engine::settleCollector();
+  const int settled = g_released - before;
+  EXPECT_LT(lazy, 90000);
+  EXPECT_GE(settled, 99000);
 }
 
 TEST_F(ScriptApiTest, TypeChecksAndFrozenChecksRaise) {

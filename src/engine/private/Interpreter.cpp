@@ -4,6 +4,13 @@
 
 #include "engine/private/EngineClasses.h"
 
+// Collector entry points the interpreter exports without declaring them in its installed headers.
+extern "C" {
+void rb_objspace_each_objects(int (*callback)(void* start, void* end, size_t stride, void* data), void* data);
+extern struct rb_vm_struct* ruby_current_vm_ptr;
+void rb_postponed_job_flush(struct rb_vm_struct* vm);
+}
+
 extern const char kCompatScript[];
 extern const char kRpgScript[];
 extern const char kWin32ApiScript[];
@@ -117,6 +124,17 @@ void flushScriptOutput() {
       },
       Qnil, &state);
   rb_set_errinfo(Qnil);
+}
+
+void settleCollector() {
+  if (!g_running) {
+    return;
+  }
+  // A heap walk first completes the sweep in progress; this one stops at the first page.
+  rb_objspace_each_objects([](void*, void*, size_t, void*) { return 1; }, nullptr);
+  // The sweep only queued the release functions of data objects; run them now rather than at some later
+  // interrupt check.
+  rb_postponed_job_flush(ruby_current_vm_ptr);
 }
 
 VALUE scriptErrorClass() {
