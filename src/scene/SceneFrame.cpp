@@ -13,6 +13,7 @@
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
 #include "scene/ViewportMath.h"
+#include "scene/Window.h"
 
 namespace scene {
 
@@ -48,6 +49,7 @@ SceneFrame::~SceneFrame() = default;
 void SceneFrame::prepareFrame(render::Renderer& /*renderer*/, double /*seconds*/) {
   // Garbage objects still listed may point at records already released with them; release them all first.
   engine::settleCollector();
+  layoutWindows();
   const std::vector<Viewport*>& viewports = viewportList();
   for (Viewport* viewport : viewports) {
     for (Sprite* object : viewport->drawList) object->prepareFrame();
