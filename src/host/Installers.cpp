@@ -11,6 +11,7 @@
 #include "scene/SceneFrame.h"
 #include "scene/SpriteClass.h"
 #include "scene/ViewportClass.h"
+#include "scene/WindowClass.h"
 #endif
 #ifdef QUILLON_HAS_INPUT
 #include "host/InputSink.h"
@@ -185,6 +186,7 @@ void installClassHooks() {
 #ifdef QUILLON_HAS_SCENE
   engine::hooks().defineViewport = defineViewportHook;
   engine::hooks().defineSprite = scene::defineSpriteClass;
+  engine::hooks().defineWindow = scene::defineWindowClass;
 #endif
   engine::hooks().defineInput = defineInputModules;
 #ifdef QUILLON_HAS_RENDER
