@@ -1,11 +1,15 @@
-// l2d-render MODEL3_JSON OUT_PNG [WIDTH] [PARAM_ID=VALUE ...]
+// l2d-render [--gpu] MODEL3_JSON OUT_PNG [WIDTH] [PARAM_ID=VALUE ...]
 // Renders a model headless at the given parameter values (the others at their defaults; no motion,
-// physics, pose or breath) to a PNG of the given width, composited over white.
+// physics, pose or breath) to a PNG of the given width, composited over white. --gpu draws with the
+// graphics-layer renderer on a hidden GL context (SDL's offscreen driver unless SDL_VIDEODRIVER says
+// otherwise) instead of the software one.
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +17,13 @@
 #include "live2d/cubism/CubismMoc.h"
 #include "live2d/cubism/CubismModel.h"
 #include "live2d/cubism/CubismModelSettingJson.h"
+#include "live2d/cubism/CubismOffscreenFrame_D3D9.h"
+#include "live2d/cubism/CubismRenderer_D3D9.h"
 #include "live2d/cubism/CubismSoftwareRenderer.h"
 #include "live2d/cubism/tool/PngFile.h"
+#include "platform/gfx/Context.h"
+#include "platform/gfx/Device.h"
+#include "platform/gfx/Texture.h"
 
 using namespace live2d::cubism;
 
@@ -28,13 +37,71 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 void printLog(const char* message) { std::fputs(message, stderr); }
 
 int usage() {
-  std::fputs("usage: l2d-render MODEL3_JSON OUT_PNG [WIDTH] [PARAM_ID=VALUE ...]\n", stderr);
+  std::fputs("usage: l2d-render [--gpu] MODEL3_JSON OUT_PNG [WIDTH] [PARAM_ID=VALUE ...]\n", stderr);
   return 2;
+}
+
+struct Texture {
+  int index = 0;
+  CubismImage image;
+};
+
+// Draws with the graphics-layer renderer into an offscreen frame and reads it back over white.
+std::optional<CubismImage> renderWithGpu(const CubismModel& model, const std::vector<Texture>& textures, int width,
+                                         int height, const CubismMatrix44& projection) {
+  if (std::getenv("SDL_VIDEODRIVER") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  std::string error;
+  std::unique_ptr<gfx::Context> context = gfx::Context::createHeadless(16, 16, &error);
+  if (!context) {
+    std::fprintf(stderr, "l2d-render: no GL context: %s\n", error.c_str());
+    return std::nullopt;
+  }
+  std::optional<CubismImage> result;
+  {
+    gfx::Device device(*context);
+    CubismRenderer_D3D9::initializeConstantSettings(1, &device);
+    CubismRenderer_D3D9 renderer;
+    renderer.initialize(&model);
+    for (const Texture& texture : textures) renderer.bindImage(texture.index, texture.image);
+    renderer.setMvpMatrix(projection);
+    CubismOffscreenFrame_D3D9 frame;
+    if (!frame.createOffscreenFrame(device, width, height) || !frame.beginDraw()) {
+      std::fprintf(stderr, "l2d-render: no %d x %d offscreen frame\n", width, height);
+    } else {
+      frame.clear(0, 0, 0, 0);
+      CubismRenderer_D3D9::startFrame(&device, width, height);
+      renderer.drawModel();
+      CubismRenderer_D3D9::endFrame(&device);
+      frame.endDraw();
+      std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+      if (frame.getTexture()->readPixels({0, 0, width, height}, bgra.data(), width * 4)) {
+        CubismImage image{width, height, std::vector<std::uint8_t>(bgra.size())};
+        for (std::size_t i = 0; i < bgra.size(); i += 4) {
+          // Premultiplied over white: colour + 255 · (1 − alpha).
+          const unsigned keep = 255u - bgra[i + 3];
+          const auto over = [&](std::uint8_t c) { return static_cast<std::uint8_t>(std::min(255u, c + keep)); };
+          image.rgba[i] = over(bgra[i + 2]);
+          image.rgba[i + 1] = over(bgra[i + 1]);
+          image.rgba[i + 2] = over(bgra[i]);
+          image.rgba[i + 3] = 255;
+        }
+        result = std::move(image);
+      }
+    }
+    CubismRenderer_D3D9::onDeviceLost();
+  }
+  return result;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool gpu = false;
+  if (argc > 1 && std::strcmp(argv[1], "--gpu") == 0) {
+    gpu = true;
+    --argc;
+    ++argv;
+  }
   if (argc < 3) return usage();
   CubismFramework::setLogFunction(printLog);
   CubismFramework::setLoggingLevel(LogLevel::Warning);
@@ -81,22 +148,33 @@ int main(int argc, char** argv) {
   model->update();
 
   const int height = CubismSoftwareRenderer::canvasImageHeight(*model, width);
-  CubismSoftwareRenderer renderer;
-  renderer.initialize(model.get());
-  renderer.setTarget(width, height);
+  std::vector<Texture> textures;
   for (int i = 0; i < setting.getTextureCount(); ++i) {
     std::string error;
-    const auto image = readPng(folder + setting.getTextureFileName(i), &error);
+    auto image = readPng(folder + setting.getTextureFileName(i), &error);
     if (!image) {
       std::fprintf(stderr, "l2d-render: texture %s: %s\n", setting.getTextureFileName(i).c_str(), error.c_str());
       continue;
     }
-    renderer.bindTexture(i, *image);
+    textures.push_back({i, std::move(*image)});
   }
-  renderer.setMvpMatrix(CubismSoftwareRenderer::canvasProjection(*model, width, height));
-  renderer.drawModel();
+  const CubismMatrix44 projection = CubismSoftwareRenderer::canvasProjection(*model, width, height);
+  CubismImage picture;
+  if (gpu) {
+    std::optional<CubismImage> drawn = renderWithGpu(*model, textures, width, height, projection);
+    if (!drawn) return 1;
+    picture = std::move(*drawn);
+  } else {
+    CubismSoftwareRenderer renderer;
+    renderer.initialize(model.get());
+    renderer.setTarget(width, height);
+    for (const Texture& texture : textures) renderer.bindTexture(texture.index, texture.image);
+    renderer.setMvpMatrix(projection);
+    renderer.drawModel();
+    picture = renderer.compositeOver(1.0f, 1.0f, 1.0f);
+  }
   std::string error;
-  if (!writePng(outPath, renderer.compositeOver(1.0f, 1.0f, 1.0f), &error)) {
+  if (!writePng(outPath, picture, &error)) {
     std::fprintf(stderr, "l2d-render: cannot write %s: %s\n", outPath.c_str(), error.c_str());
     return 1;
   }
