@@ -9,6 +9,7 @@
 
 #include "platform/gfx/Context.h"
 #include "platform/gfx/Texture.h"
+#include "platform/gfx/VertexBuffer.h"
 #include "platform/gfx/private/Gl.h"
 #include "platform/gfx/private/ShaderProgram.h"
 
@@ -84,6 +85,10 @@ struct DepthBuffer {
   int width = 0;
   int height = 0;
   GLuint renderbuffer = 0;
+  // Cleared to `clearDepth` when next attached: new storage is undefined, and a clear made while another
+  // target was bound is owed to this one too.
+  bool clearPending = true;
+  float clearDepth = 1.0f;
 };
 
 }  // namespace
@@ -125,10 +130,11 @@ struct Device::Impl {
   std::uint64_t drawCalls = 0;
 
   GLuint depthBufferFor(int width, int height);
+  GLuint attachedDepthBuffer = 0;
   void applyTargets(Device& device);
   void applyRenderState(bool backBuffer);
   void applySamplersAndTextures();
-  void useProgram(VertexSpace space, bool backBuffer);
+  void useProgram(VertexSpace space, bool backBuffer, const Matrix4* positionTransform = nullptr);
   // Returns the index of the first uploaded vertex.
   std::size_t uploadVertices(const Vertex* vertices, std::size_t count);
 };
@@ -195,6 +201,7 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
 
 Device::~Device() {
   if (g_device == this) g_device = nullptr;
+  releaseVertexBuffers();
   Impl& impl = *m_impl;
   impl.fixedFunction.reset();
   impl.programs.clear();
@@ -287,6 +294,7 @@ void Device::Impl::applyTargets(Device& device) {
     viewportDirty = true;
     renderValid = false;  // the winding that culling keeps depends on the target's orientation
     if (targets[0] == nullptr) {
+      attachedDepthBuffer = 0;
       glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
       glDrawBuffer(GL_BACK);
       static bool warned = false;
@@ -303,9 +311,18 @@ void Device::Impl::applyTargets(Device& device) {
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, attachment, GL_TEXTURE_2D, target ? target->glName() : 0, 0);
         buffers[static_cast<std::size_t>(index)] = target ? attachment : GL_NONE;
       }
-      glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                depthBufferFor(targets[0]->width(), targets[0]->height()));
+      attachedDepthBuffer = depthBufferFor(targets[0]->width(), targets[0]->height());
+      glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, attachedDepthBuffer);
       glDrawBuffers(kRenderTargetCount, buffers.data());
+      for (DepthBuffer& depth : depthBuffers) {
+        if (depth.renderbuffer != attachedDepthBuffer || !depth.clearPending) continue;
+        depth.clearPending = false;
+        glDisable(GL_SCISSOR_TEST);
+        glDepthMask(GL_TRUE);
+        glClearDepth(static_cast<double>(depth.clearDepth));
+        glClear(GL_DEPTH_BUFFER_BIT);
+        renderValid = false;
+      }
     }
   }
   if (viewportDirty) {
@@ -402,7 +419,7 @@ void Device::Impl::applySamplersAndTextures() {
   }
 }
 
-void Device::Impl::useProgram(VertexSpace space, bool backBuffer) {
+void Device::Impl::useProgram(VertexSpace space, bool backBuffer, const Matrix4* positionTransform) {
   const detail::ShaderProgram* program = state.program != nullptr ? state.program : fixedFunction.get();
   if (program == nullptr) return;
   if (program != usedProgram) {
@@ -427,6 +444,13 @@ void Device::Impl::useProgram(VertexSpace space, bool backBuffer) {
   matrix[10] = 2.0f;
   matrix[14] = -1.0f;
   matrix[15] = 1.0f;
+  if (positionTransform != nullptr) {
+    // The array is the row-vector matrix row by row (which GL reads as its transpose, column by column).
+    Matrix4 toClip;
+    for (std::size_t i = 0; i < 16; ++i) toClip.m[i / 4][i % 4] = matrix[i];
+    const Matrix4 combined = *positionTransform * toClip;
+    for (std::size_t i = 0; i < 16; ++i) matrix[i] = combined.m[i / 4][i % 4];
+  }
   glUniformMatrix4fv(program->transform, 1, GL_FALSE, matrix);
   const RenderState& render = state.render;
   glUniform1i(program->alphaFunc, render.alphaTestEnable ? static_cast<GLint>(render.alphaFunc) : 8);
@@ -478,9 +502,15 @@ void Device::clear(ClearFlags flags, std::uint32_t colour, float z) {
     mask |= GL_COLOR_BUFFER_BIT;
   }
   if ((static_cast<int>(flags) & static_cast<int>(ClearFlags::ZBuffer)) != 0) {
-    glClearDepth(static_cast<double>(std::clamp(z, 0.0f, 1.0f)));
+    const float depthValue = std::clamp(z, 0.0f, 1.0f);
+    glClearDepth(static_cast<double>(depthValue));
     glDepthMask(GL_TRUE);
     mask |= GL_DEPTH_BUFFER_BIT;
+    for (DepthBuffer& depth : impl.depthBuffers) {
+      if (depth.renderbuffer == impl.attachedDepthBuffer) continue;
+      depth.clearPending = true;
+      depth.clearDepth = depthValue;
+    }
   }
   glClear(mask);
   glDisable(GL_SCISSOR_TEST);
@@ -497,6 +527,23 @@ void Device::drawTriangles(const Vertex* vertices, std::size_t vertexCount, Vert
   impl.applySamplersAndTextures();
   impl.useProgram(space, backBuffer);
   const std::size_t first = impl.uploadVertices(vertices, count);
+  glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
+  ++impl.drawCalls;
+}
+
+void Device::drawTriangles(const VertexBuffer& buffer, std::size_t first, std::size_t count, VertexSpace space,
+                           const Matrix4& positionTransform) {
+  if (!buffer.resident() || first >= buffer.size()) return;
+  count = std::min(count, buffer.size() - first);
+  count -= count % 3;
+  if (count == 0) return;
+  Impl& impl = *m_impl;
+  const bool backBuffer = impl.targets[0] == nullptr;
+  impl.applyTargets(*this);
+  impl.applyRenderState(backBuffer);
+  impl.applySamplersAndTextures();
+  impl.useProgram(space, backBuffer, &positionTransform);
+  glBindVertexArray(buffer.vertexArray());
   glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
   ++impl.drawCalls;
 }

@@ -20,6 +20,7 @@ namespace gfx {
 
 class Context;
 class Texture;
+class VertexBuffer;
 
 namespace detail {
 struct ShaderProgram;
@@ -67,11 +68,18 @@ class Device {
   void setViewport(const Viewport& viewport);
   const Viewport& viewport() const;
 
-  // Clears within the viewport, as Direct3D does; write masks do not apply. Colour is A8R8G8B8.
+  // Clears within the viewport, as Direct3D does; write masks do not apply. Colour is A8R8G8B8. Direct3D has one
+  // depth surface for every target; here each target size has its own, so a depth clear also reaches the others,
+  // as a whole, when they are next drawn into.
   void clear(ClearFlags flags, std::uint32_t colour, float z = 1.0f);
 
   // Triangle lists in the layer's vertex format, drawn with the current program and states.
   void drawTriangles(const Vertex* vertices, std::size_t vertexCount, VertexSpace space = VertexSpace::TargetPixels);
+  // `count` vertices of a buffer from `first`, as a triangle list; positions are multiplied by `positionTransform`
+  // (row vectors: world, view and projection in one) before `space` reads them. Nothing for a buffer that is not
+  // resident.
+  void drawTriangles(const VertexBuffer& buffer, std::size_t first, std::size_t count, VertexSpace space,
+                     const Matrix4& positionTransform);
   // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
   void drawQuads(const Vertex* vertices, std::size_t quadCount);
   // An indexed triangle list (three indices per triangle), as meshes are drawn; a triangle naming a vertex past
