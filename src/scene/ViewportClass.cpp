@@ -16,8 +16,10 @@
 #include "platform/gfx/Texture.h"
 #include "platform/window/Screen.h"
 #include "render/Renderer.h"
+#include "scene/DrawOrder.h"
 #include "scene/EffectParamBinding.h"
 #include "scene/SceneFrame.h"
+#include "scene/Sprite.h"
 #include "scene/Viewport.h"
 
 namespace scene {
@@ -127,6 +129,12 @@ bool renderNow(Viewport& viewport) {
   render::Renderer* renderer = render::currentRenderer();
   if (renderer == nullptr || renderer->released()) return false;
   engine::settleCollector();
+  // Outside the frame nothing has prepared, placed or ordered the objects yet.
+  for (Sprite* object : viewport.drawList) object->prepareFrame();
+  for (Sprite* object : viewport.drawList) {
+    if (object->parent == nullptr) object->computeEffective();
+  }
+  sortDrawList(viewport.drawList);
   gfx::Device& device = renderer->device();
   gfx::Texture* previous = device.renderTarget(0);
   renderer->effect().beginTechnique();
