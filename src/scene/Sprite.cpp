@@ -237,6 +237,10 @@ void Sprite::update() {
   if (waveLength != 0) {
     waveAngle += static_cast<float>(static_cast<std::int64_t>(waveSpeed) / waveLength);
   }
+  if (videoPlaying && videoReader && !videoReader->advance(*this)) {
+    videoReader.reset();
+    videoPlaying = false;
+  }
 }
 
 Viewport& Sprite::listOwner() const { return viewport != nullptr ? *viewport : screenViewport(); }

@@ -36,10 +36,15 @@ namespace scene {
 
 class Viewport;
 
+class Sprite;
+
 // A movie decoder feeding a sprite's bitmap; the video subsystem derives from it.
 class SpriteVideo {
  public:
   virtual ~SpriteVideo() = default;
+  // One update's worth of playback: advances the sprite's video clock and decodes at most one frame into its
+  // bitmap. False once the movie has no next frame.
+  virtual bool advance(Sprite& sprite) = 0;
 };
 
 class Sprite {
@@ -97,7 +102,7 @@ class Sprite {
 
   // Starts a flash: `colour` null hides the object for `duration` frames instead of tinting it.
   void flash(const bindings::Color* colour, int duration);
-  // One frame of a script's update: the flash and the wave.
+  // One frame of a script's update: the flash, the wave and a playing video (released at its end).
   void update();
 
   bool disposed() const { return m_disposed; }

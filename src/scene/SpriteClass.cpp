@@ -242,6 +242,10 @@ void spriteSetWaveAmp(Sprite& sprite, int value) {
 
 }  // namespace
 
+void setSpriteBitmap(Value sprite, Value image) {
+  spriteSetBitmap(Self<Sprite>{sprite, &bindings::selfRecord<Sprite>(sprite)}, image);
+}
+
 void defineSpriteClass() {
   bindings::adoptEngineClasses();
   bindings::ClassDef<Sprite> definition("Sprite");
