@@ -10,6 +10,7 @@
 #ifdef QUILLON_HAS_SCENE
 #include "scene/SceneFrame.h"
 #include "scene/SpriteClass.h"
+#include "scene/TilemapClass.h"
 #include "scene/ViewportClass.h"
 #include "scene/WindowClass.h"
 #endif
@@ -186,6 +187,7 @@ void installClassHooks() {
 #ifdef QUILLON_HAS_SCENE
   engine::hooks().defineViewport = defineViewportHook;
   engine::hooks().defineSprite = scene::defineSpriteClass;
+  engine::hooks().defineTilemap = scene::defineTilemapClass;
   engine::hooks().defineWindow = scene::defineWindowClass;
 #endif
   engine::hooks().defineInput = defineInputModules;
