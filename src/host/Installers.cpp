@@ -8,6 +8,7 @@
 #endif
 #include "engine/Engine.h"
 #ifdef QUILLON_HAS_SCENE
+#include "scene/PlaneClass.h"
 #include "scene/SceneFrame.h"
 #include "scene/SpriteClass.h"
 #include "scene/TilemapClass.h"
@@ -187,6 +188,7 @@ void installClassHooks() {
 #ifdef QUILLON_HAS_SCENE
   engine::hooks().defineViewport = defineViewportHook;
   engine::hooks().defineSprite = scene::defineSpriteClass;
+  engine::hooks().definePlane = scene::definePlaneClass;
   engine::hooks().defineTilemap = scene::defineTilemapClass;
   engine::hooks().defineWindow = scene::defineWindowClass;
 #endif
