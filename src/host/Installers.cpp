@@ -8,12 +8,16 @@
 #endif
 #include "engine/Engine.h"
 #ifdef QUILLON_HAS_SCENE
+#include "scene/GeometryClass.h"
 #include "scene/PlaneClass.h"
 #include "scene/SceneFrame.h"
 #include "scene/SpriteClass.h"
 #include "scene/TilemapClass.h"
 #include "scene/ViewportClass.h"
 #include "scene/WindowClass.h"
+#endif
+#ifdef QUILLON_HAS_VIDEO
+#include "video/Video.h"
 #endif
 #ifdef QUILLON_HAS_INPUT
 #include "host/InputSink.h"
@@ -107,6 +111,14 @@ void defineViewportHook() {
   scene::installSceneFrame();
   scene::defineViewportClass();
 }
+
+// Sprite, then the methods other subsystems add to it.
+void defineSpriteHook() {
+  scene::defineSpriteClass();
+#ifdef QUILLON_HAS_VIDEO
+  video::defineSpriteVideoMethods();
+#endif
+}
 #endif
 
 // The pump for the frame loop's waits: the same step, the decision about a released renderer left to it.
@@ -143,6 +155,12 @@ void defineInputModules() {
   input::defineInput();
   input::setWindowSource([] { return session().window; });
   setInputSink(&g_inputForwarder);
+#endif
+}
+
+void defineGeometry() {
+#ifdef QUILLON_HAS_SCENE
+  scene::defineGeometryClass();
 #endif
 }
 
@@ -187,9 +205,9 @@ void installClassHooks() {
 #endif
 #ifdef QUILLON_HAS_SCENE
   engine::hooks().defineViewport = defineViewportHook;
-  engine::hooks().defineSprite = scene::defineSpriteClass;
-  engine::hooks().definePlane = scene::definePlaneClass;
+  engine::hooks().defineSprite = defineSpriteHook;
   engine::hooks().defineTilemap = scene::defineTilemapClass;
+  engine::hooks().definePlane = scene::definePlaneClass;
   engine::hooks().defineWindow = scene::defineWindowClass;
 #endif
   engine::hooks().defineInput = defineInputModules;
