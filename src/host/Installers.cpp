@@ -8,7 +8,6 @@
 #endif
 #include "engine/Engine.h"
 #ifdef QUILLON_HAS_SCENE
-#include "scene/GeometryClass.h"
 #include "scene/PlaneClass.h"
 #include "scene/SceneFrame.h"
 #include "scene/SpriteClass.h"
@@ -158,12 +157,6 @@ void defineInputModules() {
 #endif
 }
 
-void defineGeometry() {
-#ifdef QUILLON_HAS_SCENE
-  scene::defineGeometryClass();
-#endif
-}
-
 void patchedPumpStep() {
   if (currentRenderer() == nullptr) {
     return;
@@ -206,8 +199,8 @@ void installClassHooks() {
 #ifdef QUILLON_HAS_SCENE
   engine::hooks().defineViewport = defineViewportHook;
   engine::hooks().defineSprite = defineSpriteHook;
-  engine::hooks().defineTilemap = scene::defineTilemapClass;
   engine::hooks().definePlane = scene::definePlaneClass;
+  engine::hooks().defineTilemap = scene::defineTilemapClass;
   engine::hooks().defineWindow = scene::defineWindowClass;
 #endif
   engine::hooks().defineInput = defineInputModules;
