@@ -33,7 +33,10 @@ uniform mat4 uTransform;
 uniform mat4 uMvp;
 out vec2 vTexCoord;
 void main() {
-  gl_Position = uTransform * (uMvp * vec4(aPosition.xy, 0.0, 1.0));
+  vec4 clip = uMvp * vec4(aPosition.xy, 0.0, 1.0);
+  // Depth means nothing to a flat model: keep every vertex mid-range so no matrix pushes it past a clip plane.
+  clip.z = 0.5 * clip.w;
+  gl_Position = uTransform * clip;
   vTexCoord = aTexCoord;
 }
 )";
@@ -265,7 +268,10 @@ void CubismRenderer_D3D9::doDrawModel(const CubismDrawList& list) {
 
   gfx::SamplerState modelSampler;
   modelSampler.addressU = modelSampler.addressV = gfx::Address::Clamp;
-  modelSampler.minFilter = modelSampler.magFilter = modelSampler.mipFilter = gfx::Filter::Linear;
+  modelSampler.minFilter = modelSampler.magFilter = gfx::Filter::Linear;
+  // Bilinear within the nearest mip level, as the software renderer samples: blending two levels blurs fine
+  // lines (eyelashes, outlines) that the references keep.
+  modelSampler.mipFilter = gfx::Filter::Point;
   gfx::SamplerState maskSampler;
   maskSampler.addressU = maskSampler.addressV = gfx::Address::Clamp;
   device.samplerState(kModelTextureUnit) = modelSampler;
@@ -319,8 +325,8 @@ void CubismRenderer_D3D9::doDrawModel(const CubismDrawList& list) {
       if (masksReady && slot.texture >= 0) {
         maskMode = item.invertedMask ? kInverted : kMasked;
         device.setTexture(kMaskTextureUnit, impl.maskTargets[static_cast<std::size_t>(slot.texture)].get());
+        // Write-mask bit i and sampled component i name the same channel.
         float channel[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        // Channel 0 is red, which the layer's B, G, R, A storage samples as the first component.
         channel[slot.channel] = 1.0f;
         impl.draw->setVector(impl.drawUniforms.maskChannel, channel);
       } else if (!item.invertedMask) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 
 #include "live2d/cubism/CubismModelSettingJson.h"
 #include "live2d/cubism/CubismOffscreenFrame_D3D9.h"
@@ -66,6 +67,8 @@ struct RenderCase {
   double worstTileLimit = 0.1;
 };
 
+void PrintTo(const RenderCase& c, std::ostream* out) { *out << c.referenceFile; }
+
 class GpuRenderComparisonTest : public ::testing::TestWithParam<RenderCase> {
  protected:
   void SetUp() override {
@@ -92,9 +95,10 @@ TEST_P(GpuRenderComparisonTest, MatchesTheReferenceAndTheSoftwareRender) {
   EXPECT_LT(toReference.meanAbsolute, 2.5);
   EXPECT_LT(toReference.differingShare, 0.01);
   EXPECT_LT(toReference.worstTileShare, c.worstTileLimit);
-  EXPECT_LT(toSoftware.meanAbsolute, 2.5);
-  EXPECT_LT(toSoftware.differingShare, 0.01);
-  EXPECT_LT(toSoftware.worstTileShare, c.worstTileLimit);
+  // The two renderers follow the same rules and sample alike; only rasterisation details may differ.
+  EXPECT_LT(toSoftware.meanAbsolute, 0.5);
+  EXPECT_LT(toSoftware.differingShare, 0.001);
+  EXPECT_LT(toSoftware.worstTileShare, 0.02);
   if (::testing::Test::HasFailure()) {
     (void)writePng(std::string("/tmp/live2d-gpu-") + c.referenceFile, renders.gpu, nullptr);
   }
