@@ -221,14 +221,25 @@ void graphicsResizeWindow(Value, int width, int height) {
   renderer().resizeWindow(width, height);
 }
 
+// Entered without the binding trampoline: the movie script runs the game's frames and may raise anything, which
+// must reach the caller without unwinding through C++ frames.
 Value graphicsPlayMovie(Value, Value fileName) {
+  bindings::detail::forgetStalePoison();
   static char script[4096];
-  Value text = fileName;
-  const char* name = api().string_value_ptr(&text);
-  if (!movieScript(name, script, sizeof(script))) {
-    throw bindings::argumentError("movie file name too long");
+  auto format = [&] {
+    const std::string name(bindings::stringView(fileName));
+    if (name.find('\0') != std::string::npos) throw bindings::argumentError("movie file name contains a null byte");
+    if (!movieScript(name.c_str(), script, sizeof(script))) {
+      throw bindings::argumentError("movie file name too long (%zu bytes)", name.size());
+    }
+  };
+  if (!bindings::detail::guarded(format)) bindings::detail::raisePending();
+  int state = 0;
+  api().eval_string_protect(script, &state);
+  if (state != 0) {
+    bindings::detail::prepareToRaise();
+    api().jump_tag(state);
   }
-  api().eval_string(script);
   return api().nil;
 }
 
@@ -399,6 +410,22 @@ std::unique_ptr<gfx::Texture> loadTransitionImage(const char* name) {
 }
 
 bool movieScript(const char* fileName, char* buffer, std::size_t capacity) {
+  // The name goes in as a Ruby literal: quotes and backslashes in it survive, "#{" starts no code, and other
+  // bytes are written as escapes so no encoding can make the text invalid.
+  std::string literal;
+  for (const char* at = fileName; *at != '\0'; ++at) {
+    const auto byte = static_cast<unsigned char>(*at);
+    if (*at == '"' || *at == '\\' || *at == '#') {
+      literal += '\\';
+      literal += *at;
+    } else if (byte < 0x20 || byte >= 0x7F) {
+      char escape[5];
+      std::snprintf(escape, sizeof(escape), "\\x%02X", byte);
+      literal += escape;
+    } else {
+      literal += *at;
+    }
+  }
   const int written = std::snprintf(
       buffer, capacity,
       "$__RGSS_movie_sprite = Sprite.new;$__RGSS_movie_sprite.z = 9999;$__RGSS_movie_sprite.start_video(\"%s\");"
@@ -406,7 +433,7 @@ bool movieScript(const char* fileName, char* buffer, std::size_t capacity) {
       "$__RGSS_movie_sprite.zoom_y = Graphics.height / $__RGSS_movie_sprite.video_height.to_f;"
       "while $__RGSS_movie_sprite.video_playing?;$__RGSS_movie_sprite.update;Graphics.wait(1);end;"
       "$__RGSS_movie_sprite.bitmap.dispose;$__RGSS_movie_sprite.dispose;Audio.bgm_stop;",
-      fileName);
+      literal.c_str());
   return written >= 0 && static_cast<std::size_t>(written) < capacity;
 }
 
@@ -432,7 +459,6 @@ void defineGraphicsModule() {
       .function<&graphicsFrameReset>("frame_reset")
       .function<&graphicsResizeScreen>("resize_screen")
       .function<&graphicsResizeWindow>("resize_window")
-      .function<&graphicsPlayMovie>("play_movie")
       .function<&graphicsWidth>("width")
       .function<&graphicsHeight>("height")
       .function<&graphicsFrameRate>("frame_rate")
@@ -451,6 +477,7 @@ void defineGraphicsModule() {
       .function<&graphicsBackgroundExec>("background_exec");
   const Value module = graphics.module();
   api().define_module_function(module, "transition", reinterpret_cast<engine::AnyMethod>(&graphicsTransition), -1);
+  api().define_module_function(module, "play_movie", reinterpret_cast<engine::AnyMethod>(&graphicsPlayMovie), 1);
   defineSetter<&graphicsSetFrameRate>(module, "frame_rate=");
   defineSetter<&graphicsSetFrameCount>(module, "frame_count=");
   defineSetter<&graphicsSetBrightness>(module, "brightness=");
