@@ -276,6 +276,8 @@ void CubismRenderer_D3D9::doDrawModel(const CubismDrawList& list) {
   maskSampler.addressU = maskSampler.addressV = gfx::Address::Clamp;
   device.samplerState(kModelTextureUnit) = modelSampler;
   device.samplerState(kMaskTextureUnit) = maskSampler;
+  // Whatever the caller left on the mask unit may be the very target drawn into (a frame drawn last frame).
+  device.setTexture(kMaskTextureUnit, nullptr);
 
   const float* mvp = getMvpMatrix().getArray();
   const bool premultiplied = isPremultipliedAlpha();
