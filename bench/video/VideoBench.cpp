@@ -14,9 +14,9 @@
 #include "bitmap/Bitmap.h"
 #include "platform/gfx/Context.h"
 #include "platform/gfx/Texture.h"
-#include "video/writer/MovieWriter.h"
 #include "video/SpritePlayback.h"
 #include "video/VideoReader.h"
+#include "video/writer/MovieWriter.h"
 
 namespace {
 
@@ -78,8 +78,9 @@ void measure(const char* label, const std::string& path, int width, int height) 
   }
   const double floorMs = msSince(floorStart) / floorRounds;
   if (frames == 0) return;
-  std::printf("%-22s %4d frames  decode %7.3f ms  copy+upload %6.3f ms  total %7.3f ms/frame  (floor copy+upload %6.3f ms)\n",
-              label, frames, decodeMs / frames, copyMs / frames, (decodeMs + copyMs) / frames, floorMs);
+  std::printf(
+      "%-22s %4d frames  decode %7.3f ms  copy+upload %6.3f ms  total %7.3f ms/frame  (floor copy+upload %6.3f ms)\n",
+      label, frames, decodeMs / frames, copyMs / frames, (decodeMs + copyMs) / frames, floorMs);
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ void SpritePlayback::startClock(scene::Sprite& sprite) const {
 
 bool SpritePlayback::advance(scene::Sprite& sprite) {
   const std::int64_t now = clockSource().now();
-  const ClockStep step = stepVideoClock(sprite.videoClockTime, now - sprite.videoClockLast,
-                                        sprite.videoClockFrequency, m_reader->frameDuration());
+  const ClockStep step = stepVideoClock(sprite.videoClockTime, now - sprite.videoClockLast, sprite.videoClockFrequency,
+                                        m_reader->frameDuration());
   sprite.videoClockTime = step.time;
   sprite.videoClockLast = now;
   if (!step.frameDue) return true;
@@ -36,7 +36,8 @@ void copyFrame(const VideoReader& reader, bitmap::Bitmap& target) {
   const bitmap::PixelView pixels = target.lock({0, 0, texels, rows});
   if (!pixels.empty()) {
     for (int i = 0; i < rows; ++i) {
-      std::memcpy(reinterpret_cast<std::uint8_t*>(pixels.row(i)), reader.frameRow(i), static_cast<std::size_t>(rowBytes));
+      std::memcpy(reinterpret_cast<std::uint8_t*>(pixels.row(i)), reader.frameRow(i),
+                  static_cast<std::size_t>(rowBytes));
     }
   }
   target.unlock();

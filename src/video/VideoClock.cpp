@@ -28,8 +28,9 @@ ClockSource clockSource() { return g_source; }
 ClockStep stepVideoClock(double time, std::int64_t elapsedTicks, std::int64_t frequency, std::int64_t frameDuration) {
   ClockStep step;
   step.time = time;
-  if (frequency > 0) step.time += static_cast<double>(elapsedTicks) * static_cast<double>(kTicksPerSecond) /
-                                  static_cast<double>(frequency);
+  if (frequency > 0)
+    step.time +=
+        static_cast<double>(elapsedTicks) * static_cast<double>(kTicksPerSecond) / static_cast<double>(frequency);
   if (static_cast<double>(frameDuration) <= step.time) {
     step.time -= static_cast<double>(frameDuration);
     step.frameDue = true;

@@ -194,8 +194,8 @@ bool VideoReader::nextFrame() {
     if (frame->width <= 0 || frame->height <= 0 || frame->format < 0) continue;
     // A stream that changes size mid-way is scaled to the size the bitmap was made with.
     d.scaler.reset(sws_getCachedContext(d.scaler.release(), frame->width, frame->height,
-                                        static_cast<AVPixelFormat>(frame->format), m_width, m_height,
-                                        AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+                                        static_cast<AVPixelFormat>(frame->format), m_width, m_height, AV_PIX_FMT_BGR24,
+                                        SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!d.scaler) return false;
     std::uint8_t* destination[4] = {d.rows.data(), nullptr, nullptr, nullptr};
     const int strides[4] = {d.stride, 0, 0, 0};
@@ -245,9 +245,9 @@ void VideoReader::openAudio() {
     if (capacity <= 0) return;
     samples.resize(static_cast<std::size_t>(capacity) * m_audioFormat.blockAlign);
     std::uint8_t* out[1] = {samples.data()};
-    const int produced = swr_convert(resampler.get(), out, capacity,
-                                     input != nullptr ? const_cast<const std::uint8_t**>(input->extended_data) : nullptr,
-                                     inputCount);
+    const int produced =
+        swr_convert(resampler.get(), out, capacity,
+                    input != nullptr ? const_cast<const std::uint8_t**>(input->extended_data) : nullptr, inputCount);
     if (produced > 0) writer.append(samples.data(), static_cast<std::size_t>(produced) * m_audioFormat.blockAlign);
   };
   while (writer.good() && source.next(frame.get())) {

@@ -81,7 +81,8 @@ void WaveWriter::append(const std::uint8_t* bytes, std::size_t size) {
 bool WaveWriter::finish() {
   if (!good()) return false;
   const auto header = waveHeader(m_format, static_cast<std::uint32_t>(m_dataBytes));
-  bool done = std::fseek(m_file, 0, SEEK_SET) == 0 && std::fwrite(header.data(), 1, header.size(), m_file) == header.size();
+  bool done =
+      std::fseek(m_file, 0, SEEK_SET) == 0 && std::fwrite(header.data(), 1, header.size(), m_file) == header.size();
   done = std::fclose(m_file) == 0 && done;
   m_file = nullptr;
   if (done) done = std::rename(m_temporaryPath.c_str(), m_path.c_str()) == 0;

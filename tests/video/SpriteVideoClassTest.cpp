@@ -89,9 +89,9 @@ TEST_F(SpriteVideoClass, SoundTrackPlaysAsMusicEffectAndIsExtractedOnce) {
   video::writer::MovieSpec spec = video::test::solidMovie(4, 4, 2);
   video::test::addSound(spec, 8000, 1, 400);
   ASSERT_TRUE(video::test::write(movie, spec));
-  EXPECT_EQ(run("$s = Sprite.new; $s.start_video(" + quoted(movie) + "); $me_plays == [[" + quoted(wav) +
-                ", 100, 100]]"),
-            "true");
+  EXPECT_EQ(
+      run("$s = Sprite.new; $s.start_video(" + quoted(movie) + "); $me_plays == [[" + quoted(wav) + ", 100, 100]]"),
+      "true");
   ASSERT_EQ(video::test::readFile(wav).size(), 44u + 800u);
   video::test::writeFile(wav, "kept as it is");
   EXPECT_EQ(run("$s.start_video(" + quoted(movie) + "); [$me_plays.size, $s.video_playing?].inspect"), "[2, true]");
@@ -129,7 +129,9 @@ TEST_F(SpriteVideoClass, CollectorFreesPlayingSpritesAndTheirBitmapsInAnyOrder) 
   const std::string name = quoted(m_folder.file("churn.mkv"));
   EXPECT_EQ(run("GC.stress = true; 3.times { s = Sprite.new; s.start_video(" + name +
                 "); s.update; s.bitmap.dispose; s.update; s.dispose }; "
-                "4.times { t = Sprite.new; t.start_video(" + name + "); t.update }; "
+                "4.times { t = Sprite.new; t.start_video(" +
+                name +
+                "); t.update }; "
                 "GC.stress = false; GC.start; :ok"),
             "ok");
 }

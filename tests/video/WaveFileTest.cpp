@@ -19,8 +19,8 @@ std::uint32_t le32(const std::string& bytes, std::size_t at) {
 }
 
 std::uint16_t le16(const std::string& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
-                                    static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1])
+                                                                               << 8);
 }
 
 TEST(WaveFile, HeaderHoldsTagsFormatAndBothSizes) {

@@ -3,10 +3,12 @@
 //   quillon_make_movie --demo PATH                 the demo's movie: colour bands sweeping, with a tone
 //   quillon_make_movie PATH WIDTH HEIGHT FRAMES    colour bars cycling, 30 frames per second, silent
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <numbers>
 #include <string>
 
 #include "video/writer/MovieWriter.h"
@@ -48,7 +50,7 @@ video::writer::MovieSpec demoMovie() {
   spec.sample = [](int index, int) {
     const double t = index / 22050.0;
     const double fade = std::min(1.0, std::min(t * 10.0, (3.0 - t) * 10.0));
-    return static_cast<std::int16_t>(6000.0 * fade * std::sin(2.0 * M_PI * 440.0 * t));
+    return static_cast<std::int16_t>(6000.0 * fade * std::sin(2.0 * std::numbers::pi * 440.0 * t));
   };
   return spec;
 }

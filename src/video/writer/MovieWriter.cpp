@@ -58,8 +58,7 @@ AVPixelFormat pictureFormat(const AVCodec* codec, VideoCodec kind) {
   if (kind == VideoCodec::Mpeg4) return AV_PIX_FMT_YUV420P;
   // Lossless RGB keeps every colour exact; the first one the encoder offers of these will do.
   for (const AVPixelFormat wanted : {AV_PIX_FMT_0RGB32, AV_PIX_FMT_RGB32, AV_PIX_FMT_GBRP}) {
-    for (const AVPixelFormat* offered = codec->pix_fmts; offered != nullptr && *offered != AV_PIX_FMT_NONE;
-         ++offered) {
+    for (const AVPixelFormat* offered = codec->pix_fmts; offered != nullptr && *offered != AV_PIX_FMT_NONE; ++offered) {
       if (*offered == wanted) return wanted;
     }
   }
@@ -167,10 +166,10 @@ bool writeMovie(const std::string& path, const MovieSpec& spec, std::string* err
 
   Track video;
   if (picture) {
-    const AVCodec* codec =
-        avcodec_find_encoder(spec.codec == VideoCodec::Ffv1 ? AV_CODEC_ID_FFV1 : AV_CODEC_ID_MPEG4);
+    const AVCodec* codec = avcodec_find_encoder(spec.codec == VideoCodec::Ffv1 ? AV_CODEC_ID_FFV1 : AV_CODEC_ID_MPEG4);
     if (codec == nullptr) return fail(error, "no picture encoder");
     video.codec.reset(avcodec_alloc_context3(codec));
+    if (!video.codec) return fail(error, "no picture encoder context");
     video.codec->width = spec.width;
     video.codec->height = spec.height;
     video.codec->time_base = AVRational{spec.frameRateDenominator, spec.frameRateNumerator};
@@ -186,6 +185,7 @@ bool writeMovie(const std::string& path, const MovieSpec& spec, std::string* err
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
     if (codec == nullptr) return fail(error, "no sound encoder");
     audio.codec.reset(avcodec_alloc_context3(codec));
+    if (!audio.codec) return fail(error, "no sound encoder context");
     audio.codec->sample_fmt = AV_SAMPLE_FMT_S16;
     audio.codec->sample_rate = spec.sampleRate;
     av_channel_layout_default(&audio.codec->ch_layout, spec.channels);
