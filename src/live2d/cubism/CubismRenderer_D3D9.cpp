@@ -207,7 +207,10 @@ void CubismRenderer_D3D9::startFrame(gfx::Device* device, int viewportWidth, int
   g_settings.frameHeight = std::max(0, viewportHeight);
 }
 
-void CubismRenderer_D3D9::endFrame(gfx::Device* device) { (void)device; }
+void CubismRenderer_D3D9::endFrame(gfx::Device* device) {
+  // Draws outside a frame size their masks by their target alone.
+  if (device == g_settings.device) g_settings.frameWidth = g_settings.frameHeight = 0;
+}
 
 void CubismRenderer_D3D9::onDeviceLost() { g_settings = {}; }
 

@@ -28,7 +28,8 @@ class CubismRenderer_D3D9 : public CubismRenderer {
  public:
   // The device all renderers draw on. Vertex data is streamed per draw, so any buffer-set count works alike.
   static void initializeConstantSettings(int bufferSetCount, gfx::Device* device);
-  // Brackets one frame's model draws. The frame size sizes the mask targets, which grow to a larger target.
+  // Brackets one frame's model draws. Within a frame, a renderer makes its mask targets at least the frame's
+  // size, so it keeps them for any target up to that size instead of remaking them.
   static void startFrame(gfx::Device* device, int viewportWidth, int viewportHeight);
   static void endFrame(gfx::Device* device);
   // Renderers are deleted when the device goes; this forgets it until the next frame names one again.
