@@ -41,8 +41,13 @@ void TilemapLayer::dispose() {
 }
 
 void TilemapLayer::beginCells(int width, int height) {
-  clearCells();
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0) {
+    clearCells();
+    return;
+  }
+  // A map changed by one element compiles to about as many quads as before: the storage is kept for it.
+  m_quads.clear();
+  m_cellStart.clear();
   m_mapWidth = width;
   m_mapHeight = height;
   m_cellStart.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) + 1);
