@@ -152,6 +152,17 @@ begin
   updates(tilemap, 1)
   check('an invisible map draws nothing', pixel(40, 40), Color.new(0, 0, 0))
 
+  small = Tilemap.new
+  9.times { |i| small.bitmaps[i] = tilemap.bitmaps[i] }
+  cells = Table.new(3, 3, 4)
+  3.times { |x| 3.times { |y| cells[x, y, 0] = 2 } }
+  cells[0, 0, 3] = 0b1111
+  small.map_data = cells
+  updates(small, 1)
+  check('a map narrower than the screen shades each place once', pixel(8, 8).red.between?(120, 135), true)
+  check('and its repetition too', [pixel(96 + 8, 8).red.between?(120, 135), pixel(40, 8)], [true, WHITE])
+  small.dispose
+
   tilemap.dispose
   check('disposed?', tilemap.disposed?, true)
   check('a disposed tilemap refuses update', error_of { tilemap.update }, 'RGSSError: disposed Tilemap')
