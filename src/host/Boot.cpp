@@ -202,6 +202,9 @@ int runPlayer(int argc, char** argv) {
   // Step 12.
   if (playerScripting) {
     defineInputModules();
+#ifdef QUILLON_HAS_SCENE
+    defineGeometry();
+#endif
     defineConsoleInput();
   }
 

@@ -8,6 +8,7 @@
 #endif
 #include "engine/Engine.h"
 #ifdef QUILLON_HAS_SCENE
+#include "scene/GeometryClass.h"
 #include "scene/PlaneClass.h"
 #include "scene/SceneFrame.h"
 #include "scene/SpriteClass.h"
@@ -154,6 +155,12 @@ void defineInputModules() {
   input::defineInput();
   input::setWindowSource([] { return session().window; });
   setInputSink(&g_inputForwarder);
+#endif
+}
+
+void defineGeometry() {
+#ifdef QUILLON_HAS_SCENE
+  scene::defineGeometryClass();
 #endif
 }
 

@@ -16,6 +16,8 @@ void installClassHooks();
 // Input with Input::Controller and its State class, and Mouse, each run with fresh state; the window
 // procedure's input messages go to them from then on. Run at boot and by the engine's Input initialiser.
 void defineInputModules();
+// Geometry, which the engine does not have: defined once at boot, after the input modules.
+void defineGeometry();
 
 // What the engine's message pumps run: one pump step while a renderer exists, and the end of the process
 // (exit status 0) once that step finds the renderer released.
