@@ -103,7 +103,7 @@ end
 # Lazy sweeping first, while the heap is small: every allocation then runs a full collection.
 GC.stress = 0x02
 begin
-  garbage_together(4)
+  garbage_together(3)
 ensure
   GC.stress = false
 end
@@ -112,12 +112,12 @@ viewports = []
 bitmaps = []
 GC.stress = 1
 begin
-  churn(1500, 100, sprites, viewports, bitmaps)
+  churn(1000, 100, sprites, viewports, bitmaps)
 ensure
   GC.stress = false
 end
 GC.start
-churn(4000, 400, sprites, viewports, bitmaps)
+churn(3000, 400, sprites, viewports, bitmaps)
 
 # What is left still draws: a sprite made now shows at its place above everything.
 marker = Sprite.new
