@@ -210,7 +210,19 @@ def wave(pass)
   check("#{pass}: and row 1 to the right", reds.call(151), shifted_right)
 end
 
-CASES = %i[mirror_turn_and_zoom colour_and_opacity blend_types flash_without_colour flash_with_colour bush
+def disposed_bitmaps(pass)
+  shown = sprite(solid(RED), 0, 170)
+  check("#{pass}: drawn before its bitmap goes", rgb(Graphics.snap_to_bitmap.get_pixel(2, 172)), [255, 0, 0])
+  shown.bitmap.dispose
+  check("#{pass}: a disposed bitmap is skipped", rgb(Graphics.snap_to_bitmap.get_pixel(2, 172)), [0, 0, 0])
+  gone = solid(BLUE)
+  gone.dispose
+  late = sprite(nil, 20, 170)
+  check("#{pass}: bitmap= takes a disposed bitmap", error_of { late.bitmap = gone }, 'no error')
+  check("#{pass}: and draws nothing", rgb(Graphics.snap_to_bitmap.get_pixel(22, 172)), [0, 0, 0])
+end
+
+CASES = %i[disposed_bitmaps mirror_turn_and_zoom colour_and_opacity blend_types flash_without_colour flash_with_colour bush
            wave].freeze
 
 def run_cases(pass)

@@ -65,7 +65,13 @@ def rectangles(pass)
   sprite(GREEN, 0, 0, top_left, 40, 40)
   bottom_right = made(Viewport.new(W - 10, H - 20, 30, 30))
   sprite(BLUE, 0, 0, bottom_right, 40, 40)
+  # Empty and inside-out rectangles show nothing, not the whole screen.
+  [[300, 0, 0, 40], [300, 0, -20, 40], [300, 0, 40, -5]].each do |x, y, width, height|
+    sprite(RED, 0, 0, made(Viewport.new(x, y, width, height)), 40, 40)
+  end
   image = Graphics.snap_to_bitmap
+  check("#{pass}: empty rectangles draw nothing", [rgb(image.get_pixel(300, 2)), rgb(image.get_pixel(339, 39))],
+        [[0, 0, 0]] * 2)
   check("#{pass}: clipped at the left and top edges", rgb(image.get_pixel(0, 0)), [0, 255, 0])
   check("#{pass}: up to the rectangle's right", rgb(image.get_pixel(19, 19)), [0, 255, 0])
   check("#{pass}: not past it", [rgb(image.get_pixel(20, 5)), rgb(image.get_pixel(5, 20))], [[0, 0, 0]] * 2)
