@@ -88,9 +88,8 @@ void TilemapLayer::drawCustom(render::Renderer& renderer) {
   }
 
   gfx::SpriteBatch& batch = renderer.batch();
-  if (mapZoomX != 1.0f || mapZoomY != 1.0f) {
-    batch.setTransform(gfx::Matrix4::scaling(mapZoomX, mapZoomY) * batch.transform());
-  }
+  const gfx::Matrix4 placed = batch.transform();
+  if (mapZoomX != 1.0f || mapZoomY != 1.0f) batch.setTransform(gfx::Matrix4::scaling(mapZoomX, mapZoomY) * placed);
   const int frame = tiles::animationFrame(animationCounter);
   const tiles::CellSpan columns = tiles::visibleCells(mapOx, renderer.screenWidth(), mapZoomX);
   const tiles::CellSpan rows = tiles::visibleCells(mapOy, renderer.screenHeight(), mapZoomY);
@@ -122,6 +121,7 @@ void TilemapLayer::drawCustom(render::Renderer& renderer) {
   // One flush for the whole layer: the batch keeps the quads in order, so the picture is the same as flushing per
   // cell, with one draw call per run of a texture instead of one per cell.
   batch.flush();
+  batch.setTransform(placed);
 }
 
 }  // namespace scene
