@@ -159,6 +159,13 @@ def flash_with_colour(pass)
   check_near("#{pass}: half way through the flash", Graphics.snap_to_bitmap.get_pixel(2, 102), [128, 0, 64])
   2.times { flashed.update }
   check_near("#{pass}: flash over", Graphics.snap_to_bitmap.get_pixel(2, 102), [255, 0, 0])
+
+  # Colour (red, alpha 128) under a flash (blue, alpha 128): alpha A = 1 - (127/255)^2, red = (e - e x f) / A
+  # and blue = f / A with e = f = 128/255; over white that is (127, 63, 191).
+  both = sprite(solid(WHITE), 20, 100)
+  both.color = Color.new(255, 0, 0, 128)
+  both.flash(Color.new(0, 0, 255, 128), 10)
+  check_near("#{pass}: colour and flash mixed", Graphics.snap_to_bitmap.get_pixel(22, 102), [127, 63, 191])
 end
 
 def bush(pass)
