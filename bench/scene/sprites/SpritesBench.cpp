@@ -80,7 +80,8 @@ class SpriteScene {
     auto below = [&](int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); };
     for (int i = 0; i < count; ++i) {
       const int place = below(5);
-      scene::Viewport* viewport = place < 4 ? nullptr : m_viewports[static_cast<std::size_t>(below(kViewportCount))].get();
+      scene::Viewport* viewport =
+          place < 4 ? nullptr : m_viewports[static_cast<std::size_t>(below(kViewportCount))].get();
       auto sprite = std::make_unique<scene::Sprite>();
       sprite->initialize(viewport);
       sprite->ownSourceRect();
