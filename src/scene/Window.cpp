@@ -81,7 +81,7 @@ void Window::initialize(std::int32_t left, std::int32_t top, std::int32_t newWid
   height = newHeight;
   z = 100;
   ox = oy = 0;
-  padding = paddingBottom = 8;
+  padding = paddingBottom = kDefaultPadding;
   opacity = 255;
   backOpacity = 192;
   contentsOpacity = 255;
@@ -95,15 +95,15 @@ void Window::initialize(std::int32_t left, std::int32_t top, std::int32_t newWid
   ownedCursorRect = std::make_unique<engine::RectData>();
   ownedTone = std::make_unique<bindings::Tone>();
   cursorRect = ownedCursorRect.get();
-  tone = ownedTone.get();
   windowskin = contents = m_paintedSkin = nullptr;
   for (std::unique_ptr<Sprite>& sprite : m_parts) sprite = std::make_unique<Sprite>(Sprite::PlayerOwned{});
+  m_initialized = true;
+  m_disposed = false;
+  setTone(ownedTone.get());
   showSkinArea(part(WindowPart::UpArrow), nullptr, kUpArrow);
   showSkinArea(part(WindowPart::LeftArrow), nullptr, kLeftArrow);
   showSkinArea(part(WindowPart::RightArrow), nullptr, kRightArrow);
   showSkinArea(part(WindowPart::DownArrow), nullptr, kDownArrow);
-  m_initialized = true;
-  m_disposed = false;
   liveWindows().push_back(this);
   m_listed = true;
   refreshCursor();
@@ -238,6 +238,11 @@ void Window::setContents(bitmap::Bitmap* image) {
   contents = image;
   if (disposed()) return;
   part(WindowPart::Contents).setBitmap(image, nullptr);
+}
+
+void Window::setTone(bindings::Tone* shared) {
+  tone = shared;
+  if (!disposed()) part(WindowPart::Back).tone = shared;
 }
 
 void Window::setWindowskin(bitmap::Bitmap* image) {

@@ -63,6 +63,8 @@ class Window {
   void setContents(bitmap::Bitmap* image);
   // Repaints with the new skin (a null or empty one keeps what was painted).
   void setWindowskin(bitmap::Bitmap* image);
+  // The back shows the new tone at once: the one it showed may be collected as soon as it is replaced.
+  void setTone(bindings::Tone* shared);
 
   Sprite& part(WindowPart which) const { return *m_parts[static_cast<std::size_t>(which)]; }
   // The skin the arrows and the pause sign show: the last one painted from, which may no longer be the
@@ -78,8 +80,9 @@ class Window {
   std::int32_t z = 100;
   std::int32_t ox = 0;
   std::int32_t oy = 0;
-  std::int32_t padding = 8;
-  std::int32_t paddingBottom = 8;
+  static constexpr std::int32_t kDefaultPadding = 8;
+  std::int32_t padding = kDefaultPadding;
+  std::int32_t paddingBottom = kDefaultPadding;
   std::int32_t opacity = 255;
   std::int32_t backOpacity = 192;
   std::int32_t contentsOpacity = 255;

@@ -70,9 +70,8 @@ void windowInitialize(Value self, Args args) {
   for (int i = 0; i < args.count; ++i) place[i] = bindings::toInt(args[i]);
   if (place[2] < 0 || place[3] < 0) throw bindings::scriptError("invaild argument");
   Window& window = bindings::liveRecord<Window>(self);
-  const Window defaults;
-  const Value contents = newContents(static_cast<std::int64_t>(place[2]) - 2LL * defaults.padding,
-                                     static_cast<std::int64_t>(place[3]) - 2LL * defaults.padding);
+  const Value contents = newContents(static_cast<std::int64_t>(place[2]) - 2LL * Window::kDefaultPadding,
+                                     static_cast<std::int64_t>(place[3]) - 2LL * Window::kDefaultPadding);
   api().iv_set(self, kContentsVar, contents);
   const Value rect = api().rect_new();
   api().iv_set(self, kCursorRectVar, rect);
@@ -85,7 +84,7 @@ void windowInitialize(Value self, Args args) {
   window.initialize(place[0], place[1], place[2], place[3]);
   window.setContents(&bindings::liveRecord<bitmap::Bitmap>(contents));
   window.cursorRect = api().rect_data(rect);
-  window.tone = &bindings::toneRecord(tone);
+  window.setTone(&bindings::toneRecord(tone));
   window.refreshCursor();
 }
 
@@ -149,7 +148,7 @@ void windowSetCursorRect(Self<Window> self, Value rect) {
 }
 
 void windowSetTone(Self<Window> self, Value tone) {
-  self->tone = &bindings::toneRecord(tone);
+  self->setTone(&bindings::toneRecord(tone));
   api().iv_set(self.value, kToneVar, tone);
 }
 

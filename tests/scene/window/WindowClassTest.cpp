@@ -258,17 +258,6 @@ TEST_F(WindowClassTest, CursorOpacityWavesWhileActiveOnly) {
   EXPECT_EQ(window.part(WindowPart::Cursor).opacity, 231 * 128 / 255) << "an inactive window's cursor stands still";
 }
 
-TEST_F(WindowClassTest, PauseSignShowsItsCurrentFrame) {
-  run("$w = Window.new(0, 0, 160, 96); $w.windowskin = make_skin; $w.pause = true; 16.times { $w.update }");
-  scene::layoutWindows();
-  scene::Window& window = record("$w");
-  const scene::Sprite& sign = window.part(WindowPart::Pause);
-  EXPECT_EQ(sourceOf(sign).x, 112);
-  EXPECT_EQ(sourceOf(sign).y, 64);
-  EXPECT_EQ(sign.x, 80 - 8);
-  EXPECT_EQ(sign.y, 96 - 16);
-}
-
 TEST_F(WindowClassTest, ArrowsAppearExactlyWhenTheContentsScroll) {
   run("$w = Window.new(0, 0, 160, 96); $w.windowskin = make_skin; $w.contents = Bitmap.new(144, 200)");
   scene::Window& window = record("$w");

@@ -1,10 +1,9 @@
-// A window's pure decisions: the cursor blink, the pause sign's frames, which arrows show and the sizes
+// A window's pure decisions: the pause sign's frames, which arrows show and the sizes
 // derived from extreme properties.
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <vector>
 
 #include "scene/WindowMath.h"
@@ -14,23 +13,6 @@ namespace {
 using scene::CursorBox;
 using scene::InsideSize;
 using scene::ScrollArrows;
-
-TEST(WindowMath, CursorBlinkFallsThenRisesByEight) {
-  std::vector<int> seen;
-  for (int phase = 0; phase < 40; ++phase) seen.push_back(scene::cursorBlink(phase));
-  EXPECT_EQ(seen.front(), 255);
-  EXPECT_EQ(seen[1], 247);
-  EXPECT_EQ(seen[19], 103);
-  EXPECT_EQ(seen[20], 95);
-  EXPECT_EQ(seen[21], 103);
-  EXPECT_EQ(seen[39], 247);
-  for (int phase = 1; phase < 40; ++phase) {
-    EXPECT_EQ(std::abs(seen[phase] - seen[phase - 1]), 8) << "phase " << phase;
-  }
-  // Phases out of range (never stored, but a record may be edited directly) wrap instead of going negative.
-  EXPECT_EQ(scene::cursorBlink(40), 255);
-  EXPECT_EQ(scene::cursorBlink(-1), 247);
-}
 
 TEST(WindowMath, PauseSignTurnsEverySixteenUpdatesThroughFourFrames) {
   scene::WindowAnimation animation;
