@@ -22,8 +22,4 @@ TEST(ScriptText, LiteralEscapesWhatWouldEndOrInterpolateIt) {
   for (const auto& c : cases) EXPECT_EQ(video::rubyStringLiteral(c.bytes), c.literal) << c.bytes;
 }
 
-TEST(ScriptText, SoundTrackPlaysAsMusicEffectAtFullVolumeAndPitch) {
-  EXPECT_EQ(video::soundTrackScript("Movies/\"a\".wav"), R"(Audio.me_play("Movies/\"a\".wav", 100, 100))");
-}
-
 }  // namespace

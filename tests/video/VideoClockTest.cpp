@@ -57,18 +57,4 @@ TEST(VideoClock, TicksOfAnyFrequencyAreCountedIn100Nanoseconds) {
   EXPECT_NEAR(step.time, 5'000'000.0 - kThirtyFps, 1e-6);
 }
 
-std::int64_t g_fakeTicks = 0;
-std::int64_t fakeNow() { return g_fakeTicks; }
-
-TEST(VideoClock, InstalledSourceIsUsedUntilResetToSteady) {
-  video::setClockSource({&fakeNow, 1000});
-  g_fakeTicks = 42;
-  EXPECT_EQ(video::clockSource().now(), 42);
-  EXPECT_EQ(video::clockSource().frequency, 1000);
-  video::setClockSource({});
-  EXPECT_EQ(video::clockSource().frequency, kHz);
-  const std::int64_t a = video::clockSource().now();
-  EXPECT_GE(video::clockSource().now(), a);
-}
-
 }  // namespace
