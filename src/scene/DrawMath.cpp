@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace scene {
@@ -35,8 +36,10 @@ gfx::Matrix4 transformation2D(gfx::Vector2 scalingCentre, float scalingRotation,
 }
 
 gfx::Matrix4 spriteTransform(const TransformInput& in) {
-  gfx::Vector2 t{static_cast<float>(in.effectiveX - in.ox + in.viewportOffsetX),
-                 static_cast<float>(in.effectiveY - in.oy + in.viewportOffsetY)};
+  // Sums of script integers of the full int32 range: in double, where they cannot overflow.
+  const double left = static_cast<double>(in.effectiveX) - in.ox + static_cast<double>(in.viewportOffsetX);
+  const double top = static_cast<double>(in.effectiveY) - in.oy + static_cast<double>(in.viewportOffsetY);
+  gfx::Vector2 t{static_cast<float>(left), static_cast<float>(top)};
   gfx::Vector2 centre{static_cast<float>(in.ox), static_cast<float>(in.oy)};
   gfx::Vector2 scale{in.zoomX, in.zoomY};
   if (in.mirror) {
@@ -44,8 +47,8 @@ gfx::Matrix4 spriteTransform(const TransformInput& in) {
     // An empty source rectangle draws the whole bitmap, so the whole bitmap is what flips.
     const std::int32_t width =
         in.sourceWidth <= 0 && in.sourceHeight <= 0 && in.bitmapWidth > 0 ? in.bitmapWidth : in.sourceWidth;
-    centre.x = static_cast<float>(width - in.ox);
-    t.x -= static_cast<float>(width - 2 * in.ox);
+    centre.x = static_cast<float>(static_cast<double>(width) - in.ox);
+    t.x -= static_cast<float>(static_cast<double>(width) - 2.0 * in.ox);
   }
   const auto rotation = static_cast<float>(-static_cast<double>(in.angleDegrees) * std::numbers::pi / 180.0);
   const gfx::Matrix4 placed = transformation2D(centre, 0.0f, scale, centre, rotation, t);
@@ -80,13 +83,17 @@ std::array<float, 4> blendColor(const bindings::Color& effective, const std::arr
 }
 
 gfx::Rect sourceRectangle(const engine::RectData& source) {
-  return {source.x, source.y, source.x + source.width, source.y + source.height};
+  // An edge past the int32 range stops at its end rather than wrapping round to the other side.
+  const auto edge = [](std::int32_t start, std::int32_t size) {
+    return static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(start) + size, INT32_MIN, INT32_MAX));
+  };
+  return {source.x, source.y, edge(source.x, source.width), edge(source.y, source.height)};
 }
 
 SamplingParams samplingFromBitmap(int bitmapWidth, int bitmapHeight, const engine::RectData& source) {
   if (bitmapWidth <= 0 || bitmapHeight <= 0) return {};
   return {1.0f / static_cast<float>(bitmapWidth), 1.0f / static_cast<float>(bitmapHeight),
-          static_cast<float>(source.y + source.height) / static_cast<float>(bitmapHeight)};
+          static_cast<float>((static_cast<double>(source.y) + source.height) / bitmapHeight)};
 }
 
 SamplingParams samplingFromTexture(int textureWidth, int textureHeight) {

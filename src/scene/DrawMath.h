@@ -31,9 +31,10 @@ struct TransformInput {
   std::int32_t sourceWidth = 0;
   std::int32_t sourceHeight = 0;
   std::int32_t bitmapWidth = 0;  // 0 without a bitmap
-  // The viewport's rectangle position less its scroll origin; 0 without a viewport.
-  std::int32_t viewportOffsetX = 0;
-  std::int32_t viewportOffsetY = 0;
+  // The viewport's rectangle position less its scroll origin; 0 without a viewport. Wider than int32: both
+  // terms are script values of the full range.
+  std::int64_t viewportOffsetX = 0;
+  std::int64_t viewportOffsetY = 0;
 };
 
 // The object's transform: placed at its effective position less its origin, zoomed and turned about the origin

@@ -36,8 +36,8 @@ TransformInput transformInput(const Sprite& object, const Viewport* viewport) {
   }
   in.bitmapWidth = object.bitmap != nullptr ? object.bitmap->width() : 0;
   if (viewport != nullptr) {
-    in.viewportOffsetX = viewport->rectangle().x - viewport->ox;
-    in.viewportOffsetY = viewport->rectangle().y - viewport->oy;
+    in.viewportOffsetX = static_cast<std::int64_t>(viewport->rectangle().x) - viewport->ox;
+    in.viewportOffsetY = static_cast<std::int64_t>(viewport->rectangle().y) - viewport->oy;
   }
   return in;
 }

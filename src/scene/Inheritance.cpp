@@ -5,6 +5,10 @@
 
 namespace scene {
 
+std::int32_t inheritPosition(std::int32_t parentEffective, std::int32_t own) {
+  return static_cast<std::int32_t>(static_cast<std::int64_t>(parentEffective) + own);
+}
+
 bindings::Color inheritColor(const bindings::Color& parentEffective, const bindings::Color& own) {
   const float a = own.alpha / 255.0f;
   const float b = parentEffective.alpha / 255.0f;

@@ -216,8 +216,8 @@ void Sprite::computeEffective() {
   } else {
     const Sprite& p = *parent;
     effectiveVisible = visible && p.effectiveVisible;
-    effectiveX = p.effectiveX + x;
-    effectiveY = p.effectiveY + y;
+    effectiveX = inheritPosition(p.effectiveX, x);
+    effectiveY = inheritPosition(p.effectiveY, y);
     effectiveZ = p.effectiveZ + z;
     effectiveOpacity = static_cast<float>(opacity) * p.effectiveOpacity / 255.0f;
     effectiveColor = inheritColor(p.effectiveColor, ownColor);

@@ -157,6 +157,30 @@ TEST(SourceRectangle, RightAndBottomAreExclusiveEdges) {
   EXPECT_EQ(scene::sourceRectangle({-4, 0, 2, 2}), (gfx::Rect{-4, 0, -2, 2}));
 }
 
+TEST(SourceRectangle, EdgesPastTheInt32RangeStopAtItsEnd) {
+  EXPECT_EQ(scene::sourceRectangle({INT32_MAX - 1, 0, 10, 4}), (gfx::Rect{INT32_MAX - 1, 0, INT32_MAX, 4}));
+  EXPECT_EQ(scene::sourceRectangle({0, INT32_MIN, 4, -10}), (gfx::Rect{0, INT32_MIN, 4, INT32_MIN}));
+}
+
+TEST(SpriteTransformRange, ExtremeOriginsAndOffsetsDoNotOverflow) {
+  TransformInput in = at(0, 0);
+  in.ox = INT32_MIN;
+  in.viewportOffsetY = static_cast<std::int64_t>(INT32_MAX) + 8;
+  const gfx::Vector3 p = apply(scene::spriteTransform(in), 0, 0);
+  // The origin lands on the position: texel (ox, 0) at x 0, so texel 0 at -ox = 2^31.
+  EXPECT_FLOAT_EQ(p.x, 2147483648.0f);
+  EXPECT_FLOAT_EQ(p.y, 2147483655.0f);
+  in.mirror = true;
+  const gfx::Vector3 mirrored = apply(scene::spriteTransform(in), 0, 0);
+  // Mirrored in the same box [x - ox, x - ox + width]: texel 0 at its right edge.
+  EXPECT_FLOAT_EQ(mirrored.x, 2147483648.0f + 32.0f);
+}
+
+TEST(Sampling, BottomPastTheInt32Range) {
+  EXPECT_FLOAT_EQ(scene::samplingFromBitmap(64, 64, {0, INT32_MAX, 64, 64}).texcoordYBottom,
+                  static_cast<float>((2147483647.0 + 64.0) / 64.0));
+}
+
 TEST(QuadColour, OpacityInTheAlphaByteOfWhite) {
   EXPECT_EQ(scene::quadColour(255.0f), 0xFFFFFFFFu);
   EXPECT_EQ(scene::quadColour(128.9f), 0x80FFFFFFu);

@@ -35,6 +35,13 @@ INSTANTIATE_TEST_SUITE_P(
         ColorCase{"OpaqueOverAnything", rgba(10, 10, 10, 255), rgba(250, 250, 250, 255), rgba(130, 130, 130, 255)}),
     [](const testing::TestParamInfo<ColorCase>& info) { return info.param.name; });
 
+TEST(InheritPosition, AddsAndWrapsAtTheInt32Range) {
+  EXPECT_EQ(scene::inheritPosition(100, 10), 110);
+  EXPECT_EQ(scene::inheritPosition(-5, 3), -2);
+  EXPECT_EQ(scene::inheritPosition(INT32_MAX, 1), INT32_MIN);
+  EXPECT_EQ(scene::inheritPosition(INT32_MIN, -2), INT32_MAX - 1);
+}
+
 TEST(InheritTone, AddsAndSaturates) {
   const bindings::Tone parent{0.8f, -0.8f, 0.2f, 0.7f};
   const bindings::Tone own{0.5f, -0.5f, -0.3f, 0.6f};
