@@ -229,7 +229,28 @@ def disposed_bitmaps(pass)
   check("#{pass}: and draws nothing", rgb(Graphics.snap_to_bitmap.get_pixel(22, 172)), [0, 0, 0])
 end
 
-CASES = %i[disposed_bitmaps mirror_turn_and_zoom colour_and_opacity blend_types flash_without_colour flash_with_colour bush
+# Script integers at the ends of their range place objects far off the screen: nothing is drawn for them, and
+# the next object draws as usual.
+def extreme_positions(pass)
+  max = (1 << 31) - 1
+  min = -(1 << 31)
+  far = sprite(solid(RED), 0, 0)
+  far.ox = min
+  parent = sprite(nil, max, max)
+  parent.add_child(sprite(solid(RED), max, 1))
+  port = made(Viewport.new(min, min, max, max))
+  port.ox = max
+  inside = sprite(solid(RED), max, 0)
+  inside.viewport = port
+  inside.mirror = true
+  inside.src_rect = Rect.new(max, max, max, max)
+  sprite(solid(BLUE), 200, 180)
+  image = Graphics.snap_to_bitmap
+  check("#{pass}: nothing drawn for far objects", [0, 100, 300].map { |x| rgb(image.get_pixel(x, 1)) }, [[0, 0, 0]] * 3)
+  check("#{pass}: the next object draws", rgb(image.get_pixel(201, 181)), [0, 0, 255])
+end
+
+CASES = %i[extreme_positions disposed_bitmaps mirror_turn_and_zoom colour_and_opacity blend_types flash_without_colour flash_with_colour bush
            wave].freeze
 
 def run_cases(pass)
