@@ -160,6 +160,14 @@ def flash_with_colour(pass)
   2.times { flashed.update }
   check_near("#{pass}: flash over", Graphics.snap_to_bitmap.get_pixel(2, 102), [255, 0, 0])
 
+  # A flash of no duration is never stepped: its colour stays until the next flash replaces it.
+  held = sprite(solid(RED), 40, 100)
+  held.flash(Color.new(0, 0, 255, 255), 0)
+  3.times { held.update }
+  check("#{pass}: a flash of duration 0 stays", rgb(Graphics.snap_to_bitmap.get_pixel(42, 102)), [0, 0, 255])
+  held.flash(nil, 0)
+  check("#{pass}: until the next one", rgb(Graphics.snap_to_bitmap.get_pixel(42, 102)), [255, 0, 0])
+
   # Colour (red, alpha 128) under a flash (blue, alpha 128): alpha A = 1 - (127/255)^2, red = (e - e x f) / A
   # and blue = f / A with e = f = 128/255; over white that is (127, 63, 191).
   both = sprite(solid(WHITE), 20, 100)
