@@ -111,11 +111,18 @@ def fast_layers(pass)
   grey.z = 6
   grey.blend_type = 2
   sprite(Color.new(0, 0, 100), 20, 0, port).z = 6
+  # A child whose z comes from its parent belongs to the layer of its effective z.
+  sprite(GREEN, 40, 0, port).z = 5
+  lifting = made(Sprite.new)
+  lifting.z = 5
+  lifting.add_child(sprite(RED, 40, 0, port))
   check("#{pass}: own blends without layers", [pixel(2, 222), pixel(22, 222)], [[255, 0, 0], [0, 0, 100]])
+  check("#{pass}: the later child on top", pixel(42, 222), [255, 0, 0])
 
   port.add_fast_layer(5, 1)
   check("#{pass}: layer 5 adds both whatever their blend", pixel(2, 222), [255, 0, 255])
   check("#{pass}: then the z 6 objects draw with their own", pixel(22, 222), [0, 0, 100])
+  check("#{pass}: a child of effective z 5 in the layer", pixel(42, 222), [255, 255, 0])
   # The first object after a group is drawn on its own; the next one of its z opens the next group.
   port.add_fast_layer(6, 1)
   check("#{pass}: first of z 6 on its own, the rest added", pixel(22, 222), [205, 205, 100])
