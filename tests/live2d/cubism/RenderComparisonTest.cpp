@@ -5,58 +5,13 @@
 #include <cstdlib>
 
 #include "tests/live2d/cubism/CubismTestSupport.h"
+#include "tests/live2d/cubism/ImageMetric.h"
 #include "live2d/cubism/CubismModelSettingJson.h"
 #include "live2d/cubism/CubismSoftwareRenderer.h"
 #include "live2d/cubism/tool/PngFile.h"
 
 namespace live2d::cubism::test {
 namespace {
-
-struct ImageDifference {
-  double meanAbsolute = 0.0;    // per channel, 0..255
-  double differingShare = 0.0;  // pixels matching nothing within one pixel of them in the other image
-  double worstTileShare = 0.0;  // the same share in the worst 16×16 tile: small areas such as eyes count
-};
-
-int channelDistance(const CubismImage& a, std::size_t i, const CubismImage& b, std::size_t j) {
-  int largest = 0;
-  for (std::size_t c = 0; c < 3; ++c) largest = std::max(largest, std::abs(int{a.rgba[i * 4 + c]} - int{b.rgba[j * 4 + c]}));
-  return largest;
-}
-
-// Edges may move by a pixel between rasterisers; a wrong layer, mask or blend changes whole areas.
-ImageDifference compare(const CubismImage& a, const CubismImage& b) {
-  ImageDifference d;
-  const std::size_t pixels = static_cast<std::size_t>(a.width) * static_cast<std::size_t>(a.height);
-  std::size_t differing = 0;
-  double sum = 0.0;
-  constexpr int kTile = 16;
-  const int tilesX = (a.width + kTile - 1) / kTile;
-  std::vector<int> tileCounts(static_cast<std::size_t>(tilesX * ((a.height + kTile - 1) / kTile)), 0);
-  for (int y = 0; y < a.height; ++y) {
-    for (int x = 0; x < a.width; ++x) {
-      const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(a.width) + static_cast<std::size_t>(x);
-      for (std::size_t c = 0; c < 3; ++c) sum += std::abs(int{a.rgba[i * 4 + c]} - int{b.rgba[i * 4 + c]});
-      int best = 255;
-      for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-          const int nx = x + dx;
-          const int ny = y + dy;
-          if (nx < 0 || ny < 0 || nx >= b.width || ny >= b.height) continue;
-          best = std::min(best, channelDistance(a, i, b, static_cast<std::size_t>(ny) * static_cast<std::size_t>(b.width) + static_cast<std::size_t>(nx)));
-        }
-      }
-      if (best > 48) {
-        ++differing;
-        ++tileCounts[static_cast<std::size_t>((y / kTile) * tilesX + x / kTile)];
-      }
-    }
-  }
-  for (int count : tileCounts) d.worstTileShare = std::max(d.worstTileShare, count / double(kTile * kTile));
-  d.meanAbsolute = sum / static_cast<double>(pixels * 3);
-  d.differingShare = static_cast<double>(differing) / static_cast<double>(pixels);
-  return d;
-}
 
 CubismImage render(const std::string& name, const std::vector<std::pair<const char*, float>>& parameters, int width = 260) {
   CubismModelSettingJson setting(sampleFile(name, name + ".model3.json"));
@@ -105,7 +60,7 @@ TEST_P(RenderComparisonTest, MatchesTheReferenceRender) {
   const CubismImage actual = render(c.model, c.parameters, expected.width);
   ASSERT_EQ(actual.width, expected.width);
   ASSERT_EQ(actual.height, expected.height);
-  const ImageDifference d = compare(actual, expected);
+  const ImageDifference d = compareImages(actual, expected);
   std::printf("%s: mean difference %.3f, differing pixels %.4f, worst tile %.3f\n", c.referenceFile, d.meanAbsolute,
               d.differingShare, d.worstTileShare);
   // Anti-aliasing and texture filtering differ; layering, masks or blending going wrong moves far more.
@@ -130,7 +85,7 @@ TEST(RenderComparisonMetricTest, TellsAPoseChangeApart) {
   if (!haveSamples()) GTEST_SKIP() << "Live2D samples not found under " << sampleDir();
   // The metric must notice a head turn, or the comparisons above prove nothing.
   const ImageDifference d =
-      compare(render("Haru", {}), reference("Haru_ParamAngleX30_ParamEyeLOpen0_ParamMouthOpenY1.png"));
+      compareImages(render("Haru", {}), reference("Haru_ParamAngleX30_ParamEyeLOpen0_ParamMouthOpenY1.png"));
   std::printf("default against head turn: mean difference %.3f, differing pixels %.4f, worst tile %.3f\n",
               d.meanAbsolute, d.differingShare, d.worstTileShare);
   EXPECT_GT(d.worstTileShare, 0.2);
