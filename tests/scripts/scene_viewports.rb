@@ -216,6 +216,17 @@ def snapshot(pass)
   check("#{pass}: snapshot of the rectangle", [image.width, image.height], [20, 20])
   check("#{pass}: with the viewport's objects", [rgb(image.get_pixel(2, 3)), rgb(image.get_pixel(1, 3))],
         [[255, 0, 0], [0, 0, 0]])
+  # save_png writes the whole screen-sized picture, the objects where they are on the screen.
+  path = File.join(ENV['TMPDIR'] || '/tmp', "quillon_scene_viewports_#{Process.pid}.png")
+  begin
+    port.save_png(path)
+    saved = Bitmap.new(path)
+    check("#{pass}: saved at the screen's size", [saved.width, saved.height], [W, H])
+    check("#{pass}: saved objects in screen places", [rgb(saved.get_pixel(12, 13)), rgb(saved.get_pixel(11, 13))],
+          [[255, 0, 0], [0, 0, 0]])
+  ensure
+    File.delete(path) if File.exist?(path)
+  end
 end
 
 CASES = %i[rectangles origin_and_clipping fast_layers flashes colour_tone_and_visibility disposal snapshot].freeze
