@@ -197,8 +197,6 @@ void installFirstHooks() {
 }
 
 void installClassHooks() {
-  // Tilemap, Plane and Window are defined by their own modules once they exist; their slots stay empty
-  // until then.
   engine::hooks().defineFont = defineFontHook;
 #ifdef QUILLON_HAS_BITMAP
   engine::hooks().defineBitmap = defineBitmapHook;
