@@ -6,6 +6,7 @@
 #include "bindings/Binding.h"
 #include "bindings/Color.h"
 #include "bitmap/Bitmap.h"
+#include "scene/ClassArguments.h"
 #include "scene/EffectParamBinding.h"
 #include "scene/Geometry.h"
 #include "scene/GeometryMath.h"
@@ -24,13 +25,6 @@ using engine::Value;
 constexpr const char* kViewportVar = "viewport";
 constexpr const char* kBitmapVar = "bitmap";
 
-Viewport* viewportArgument(Value value) {
-  if (value == api().nil) return nullptr;
-  const Value klass = bindings::ScriptClass<Viewport>::value;
-  if (klass == 0) throw bindings::typeError("can't convert %s into Viewport", api().class_name(api().obj_class(value)));
-  bindings::checkKind(value, klass);
-  return &bindings::liveRecord<Viewport>(value);
-}
 
 void geometryInitialize(Self<Geometry> self, Args args) {
   args.require(0, 2);
@@ -68,11 +62,7 @@ void geometrySetZ(Geometry& geometry, int z) { geometry.z = z; }
 Value geometryBitmap(Self<Geometry> self) { return api().iv_get(self.value, kBitmapVar); }
 
 void geometrySetBitmap(Self<Geometry> self, Value value) {
-  bitmap::Bitmap* image = nullptr;
-  if (value != api().nil) {
-    bindings::checkKind(value, bindings::ScriptClass<bitmap::Bitmap>::value);
-    image = &bindings::liveRecord<bitmap::Bitmap>(value);  // a disposed bitmap is kept and not sampled
-  }
+  bitmap::Bitmap* image = bitmapArgument(value);
   api().iv_set(self.value, kBitmapVar, value);
   self->setTexture(image);
 }

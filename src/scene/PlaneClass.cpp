@@ -4,6 +4,7 @@
 #include "bindings/Color.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
+#include "scene/ClassArguments.h"
 #include "scene/Plane.h"
 #include "scene/Viewport.h"
 
@@ -22,13 +23,6 @@ constexpr const char* kBitmapVar = "bitmap";
 constexpr const char* kColorVar = "color";
 constexpr const char* kToneVar = "tone";
 
-Viewport* viewportArgument(Value value) {
-  if (value == api().nil) return nullptr;
-  const Value klass = bindings::ScriptClass<Viewport>::value;
-  if (klass == 0) throw bindings::typeError("can't convert %s into Viewport", api().class_name(api().obj_class(value)));
-  bindings::checkKind(value, klass);
-  return &bindings::liveRecord<Viewport>(value);
-}
 
 void planeInitialize(Self<Plane> self, Args args) {
   args.require(0, 1);
@@ -66,11 +60,7 @@ void planeSetViewport(Self<Plane> self, Value value) {
 }
 
 void planeSetBitmap(Self<Plane> self, Value value) {
-  bitmap::Bitmap* image = nullptr;
-  if (value != api().nil) {
-    bindings::checkKind(value, bindings::ScriptClass<bitmap::Bitmap>::value);
-    image = &bindings::liveRecord<bitmap::Bitmap>(value);  // a disposed bitmap is kept and skipped when drawn
-  }
+  bitmap::Bitmap* image = bitmapArgument(value);
   api().iv_set(self.value, kBitmapVar, value);
   self->setBitmap(image, nullptr);
 }

@@ -7,6 +7,7 @@
 #include "bindings/Color.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
+#include "scene/ClassArguments.h"
 #include "scene/EffectParamBinding.h"
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
@@ -34,13 +35,6 @@ constexpr const char* kChildrenVar = "children";
 Value spriteClass() { return bindings::ScriptClass<Sprite>::value; }
 
 // The viewport record of a nil-or-Viewport argument.
-Viewport* viewportArgument(Value value) {
-  if (value == api().nil) return nullptr;
-  const Value klass = bindings::ScriptClass<Viewport>::value;
-  if (klass == 0) throw bindings::typeError("can't convert %s into Viewport", api().class_name(api().obj_class(value)));
-  bindings::checkKind(value, klass);
-  return &bindings::liveRecord<Viewport>(value);
-}
 
 Sprite& spriteArgument(Value value) {
   bindings::checkKind(value, spriteClass());
@@ -117,11 +111,7 @@ void spriteSetViewport(Self<Sprite> self, Value value) {
 }
 
 void spriteSetBitmap(Self<Sprite> self, Value value) {
-  bitmap::Bitmap* image = nullptr;
-  if (value != api().nil) {
-    bindings::checkKind(value, bindings::ScriptClass<bitmap::Bitmap>::value);
-    image = &bindings::liveRecord<bitmap::Bitmap>(value);  // a disposed bitmap is kept and skipped when drawn
-  }
+  bitmap::Bitmap* image = bitmapArgument(value);
   api().iv_set(self.value, kBitmapVar, value);
   // A fresh rectangle: one a script took from src_rect earlier no longer steers this sprite.
   const Value rect = newSourceRect(self.value);

@@ -5,6 +5,7 @@
 
 #include "bindings/Binding.h"
 #include "bitmap/Bitmap.h"
+#include "scene/ClassArguments.h"
 #include "scene/Tilemap.h"
 #include "scene/Viewport.h"
 
@@ -27,13 +28,6 @@ constexpr const char* kViewportVar = "viewport";
 // `bitmaps` before the frame is drawn.
 constexpr const char* kUsedBitmapsVar = "usedbitmaps";
 
-Viewport* viewportArgument(Value value) {
-  if (value == api().nil) return nullptr;
-  const Value klass = bindings::ScriptClass<Viewport>::value;
-  if (klass == 0) throw bindings::typeError("can't convert %s into Viewport", api().class_name(api().class_of(value)));
-  bindings::checkKind(value, klass);
-  return &bindings::liveRecord<Viewport>(value);
-}
 
 // The table data of an engine Table of `dimensions` dimensions; `type_error` for another class, "wrong argument"
 // for another shape.

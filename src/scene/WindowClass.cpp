@@ -6,6 +6,7 @@
 #include "bindings/Binding.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
+#include "scene/ClassArguments.h"
 #include "bitmap/Font.h"
 #include "scene/Viewport.h"
 #include "scene/Window.h"
@@ -31,19 +32,7 @@ constexpr const char* kPaintedSkinVar = "painted_skin";
 
 Value bitmapClass() { return bindings::ScriptClass<bitmap::Bitmap>::value; }
 
-bitmap::Bitmap* bitmapArgument(Value value) {
-  if (value == api().nil) return nullptr;
-  bindings::checkKind(value, bitmapClass());
-  return &bindings::liveRecord<bitmap::Bitmap>(value);  // a disposed bitmap is kept and skipped when drawn
-}
 
-Viewport* viewportArgument(Value value) {
-  if (value == api().nil) return nullptr;
-  const Value klass = bindings::ScriptClass<Viewport>::value;
-  if (klass == 0) throw bindings::typeError("can't convert %s into Viewport", api().class_name(api().obj_class(value)));
-  bindings::checkKind(value, klass);
-  return &bindings::liveRecord<Viewport>(value);
-}
 
 // The first contents of a window. A window too small for any inside gets an empty bitmap (no pixels, size
 // 0 x 0) rather than a refusal, so that small and zero-sized windows can be made.
