@@ -9,31 +9,10 @@ WHITE = Color.new(255, 255, 255)
 # Four distinct columns, to tell a flip from a shift.
 COLUMNS = [Color.new(255, 0, 0), Color.new(0, 255, 0), Color.new(0, 0, 255), Color.new(255, 255, 0)].freeze
 
-def solid(color, width = 8, height = 8)
-  bitmap = Bitmap.new(width, height)
-  bitmap.fill_rect(bitmap.rect, color)
-  bitmap
-end
-
 def columns(colors, height = 1)
   bitmap = Bitmap.new(colors.size, height)
   colors.each_with_index { |color, x| bitmap.fill_rect(x, 0, 1, height, color) }
   bitmap
-end
-
-def rgb(color)
-  [color.red.to_i, color.green.to_i, color.blue.to_i]
-end
-
-def check_near(what, color, expected, tolerance = 1)
-  got = rgb(color)
-  close = got.zip(expected).all? { |value, want| (value - want).abs <= tolerance }
-  $failures << "#{what}: got #{got.inspect}, expected #{expected.inspect} within #{tolerance}" unless close
-end
-
-def made(object)
-  ($made ||= []) << object
-  object
 end
 
 def sprite(bitmap, x, y)
@@ -42,11 +21,6 @@ def sprite(bitmap, x, y)
   sprite.x = x
   sprite.y = y
   sprite
-end
-
-def clear_scene
-  ($made || []).reverse_each { |object| object.dispose unless object.disposed? }
-  $made = []
 end
 
 def row(image, xs, y)
@@ -261,21 +235,5 @@ end
 CASES = %i[extreme_positions disposed_bitmaps mirror_turn_and_zoom colour_and_opacity blend_types flash_without_colour flash_with_colour bush
            wave].freeze
 
-def run_cases(pass)
-  CASES.each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  ensure
-    clear_scene
-  end
-end
-
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(CASES)
 finish

@@ -76,19 +76,5 @@ def arguments(pass)
   check("#{pass}: disposed geometry refuses z", error_of { geometry.z = 1 }, 'RGSSError: disposed geometry')
 end
 
-def run_cases(pass)
-  %i[screen_mode world_mode arguments].each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  end
-end
-
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(%i[screen_mode world_mode arguments])
 finish

@@ -6,12 +6,6 @@ BLUE = Color.new(0, 0, 255)
 WHITE = Color.new(255, 255, 255)
 BLACK = Color.new(0, 0, 0)
 
-def solid(color, width = 8, height = 8)
-  bitmap = Bitmap.new(width, height)
-  bitmap.fill_rect(bitmap.rect, color)
-  bitmap
-end
-
 # A 4x2 bitmap whose left half is red and right half blue, to see scaling and turning.
 def halves
   bitmap = Bitmap.new(4, 2)
@@ -20,32 +14,12 @@ def halves
   bitmap
 end
 
-def rgb(color)
-  [color.red.to_i, color.green.to_i, color.blue.to_i]
-end
-
-def check_near(what, color, expected, tolerance = 1)
-  got = rgb(color)
-  close = got.zip(expected).all? { |value, want| (value - want).abs <= tolerance }
-  $failures << "#{what}: got #{got.inspect}, expected #{expected.inspect} within #{tolerance}" unless close
-end
-
-def made(object)
-  ($made ||= []) << object
-  object
-end
-
 def sprite(bitmap, x, y)
   sprite = made(Sprite.new)
   sprite.bitmap = bitmap
   sprite.x = x
   sprite.y = y
   sprite
-end
-
-def clear_scene
-  ($made || []).reverse_each { |object| object.dispose unless object.disposed? }
-  $made = []
 end
 
 def parent_at(x, y)
@@ -170,21 +144,5 @@ end
 
 CASES = %i[placement_zoom_and_angle visibility_and_opacity colours tones disposing_a_parent].freeze
 
-def run_cases(pass)
-  CASES.each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  ensure
-    clear_scene
-  end
-end
-
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(CASES)
 finish

@@ -5,21 +5,7 @@ RED = Color.new(255, 0, 0)
 BLUE = Color.new(0, 0, 255)
 GREEN = Color.new(0, 255, 0)
 
-def solid(color, width = 8, height = 8)
-  bitmap = Bitmap.new(width, height)
-  bitmap.fill_rect(bitmap.rect, color)
-  bitmap
-end
-
-def rgb(color)
-  [color.red.to_i, color.green.to_i, color.blue.to_i]
-end
-
 # Every sprite and viewport a case makes, disposed when it ends so the next case starts from a black screen.
-def made(object)
-  ($made ||= []) << object
-  object
-end
 
 def sprite(color, x, y, viewport = nil, width = 8, height = 8)
   sprite = made(Sprite.new(viewport))
@@ -27,11 +13,6 @@ def sprite(color, x, y, viewport = nil, width = 8, height = 8)
   sprite.x = x
   sprite.y = y
   sprite
-end
-
-def clear_scene
-  ($made || []).reverse_each { |object| object.dispose unless object.disposed? }
-  $made = []
 end
 
 def shot
@@ -143,21 +124,5 @@ end
 CASES = %i[equal_z_and_y_draw_in_creation_order smaller_y_draws_below inherited_keys viewports_among_objects
            attaching_again].freeze
 
-def run_cases(pass)
-  CASES.each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  ensure
-    clear_scene
-  end
-end
-
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(CASES)
 finish

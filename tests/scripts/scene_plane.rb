@@ -53,14 +53,6 @@ def tiling(pass)
   plane.dispose
 end
 
-def run_cases(pass)
-  %i[tiling].each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  end
-end
-
 # Made at the start-up size, before the screen grows: it keeps covering only that area.
 early = Plane.new
 early.bitmap = quadrants
@@ -75,11 +67,5 @@ check('early plane not drawn beyond its height', opaque(shot.get_pixel(4, old_he
 early.bitmap.dispose
 early.dispose
 
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(%i[tiling])
 finish

@@ -2,9 +2,6 @@
 # rectangle replaced by bitmap=, width and height falling back to the bitmap, parent links that refuse cycles,
 # effect parameters that keep their bitmaps alive, and the errors of wrong arguments and disposed sprites.
 # Run once plainly and once under GC.stress.
-def rgb(color)
-  [color.red.to_i, color.green.to_i, color.blue.to_i]
-end
 
 def area(rect)
   [rect.x, rect.y, rect.width, rect.height]
@@ -12,16 +9,6 @@ end
 
 def channels(value)
   [value.red, value.green, value.blue, value.is_a?(Tone) ? value.gray : value.alpha].map(&:to_i)
-end
-
-def made(object)
-  ($made ||= []) << object
-  object
-end
-
-def clear_scene
-  ($made || []).reverse_each { |object| object.dispose unless object.disposed? }
-  $made = []
 end
 
 def defaults(pass)
@@ -220,21 +207,5 @@ end
 
 CASES = %i[defaults conversions source_rectangles colours_and_tones family effect_parameters errors].freeze
 
-def run_cases(pass)
-  CASES.each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  ensure
-    clear_scene
-  end
-end
-
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(CASES)
 finish

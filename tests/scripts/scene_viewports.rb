@@ -9,38 +9,12 @@ WHITE = Color.new(255, 255, 255)
 W = Graphics.width
 H = Graphics.height
 
-def solid(color, width = 8, height = 8)
-  bitmap = Bitmap.new(width, height)
-  bitmap.fill_rect(bitmap.rect, color)
-  bitmap
-end
-
-def rgb(color)
-  [color.red.to_i, color.green.to_i, color.blue.to_i]
-end
-
-def check_near(what, color, expected, tolerance = 1)
-  got = rgb(color)
-  close = got.zip(expected).all? { |value, want| (value - want).abs <= tolerance }
-  $failures << "#{what}: got #{got.inspect}, expected #{expected.inspect} within #{tolerance}" unless close
-end
-
-def made(object)
-  ($made ||= []) << object
-  object
-end
-
 def sprite(color, x, y, viewport = nil, width = 8, height = 8)
   sprite = made(Sprite.new(viewport))
   sprite.bitmap = solid(color, width, height)
   sprite.x = x
   sprite.y = y
   sprite
-end
-
-def clear_scene
-  ($made || []).reverse_each { |object| object.dispose unless object.disposed? }
-  $made = []
 end
 
 def area(rect)
@@ -231,21 +205,5 @@ end
 
 CASES = %i[rectangles origin_and_clipping fast_layers flashes colour_tone_and_visibility disposal snapshot].freeze
 
-def run_cases(pass)
-  CASES.each do |name|
-    send(name, pass)
-  rescue StandardError => error
-    $failures << "#{pass} #{name}: #{error.class}: #{error.message}"
-  ensure
-    clear_scene
-  end
-end
-
-run_cases('plain')
-GC.stress = true
-begin
-  run_cases('GC.stress')
-ensure
-  GC.stress = false
-end
+run_scene_cases(CASES)
 finish
