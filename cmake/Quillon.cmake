@@ -2,7 +2,10 @@
 
 set(QUILLON_WARNINGS -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
 if(QUILLON_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  # No stack redzones: the interpreter raises by longjmp through our frames, and the poison those frames leave
+  # behind would be reported against whatever uses that stack next. Heap checks are what these runs are for.
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+    --param=asan-stack=0)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
