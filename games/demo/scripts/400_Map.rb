@@ -26,6 +26,8 @@ class DemoMap
     @figure = make_figure
     @tilemap.ox = 8 * 32 # the figure starts beside a tree; scrolling right a little hides it under the top
     @tilemap.oy = 7 * 32
+    @fog = make_fog
+    @drift = 0
   end
 
   def update
@@ -33,13 +35,37 @@ class DemoMap
     @tilemap.ox += dx * SPEED
     @tilemap.oy += dy * SPEED
     @tilemap.update
+    # The fog drifts on its own and follows the map at half speed, so it seems to float above it.
+    @drift += 1
+    @fog.ox = @tilemap.ox / 2 + @drift / 2
+    @fog.oy = @tilemap.oy / 2
   end
 
   def dispose
+    @fog.bitmap.dispose
+    @fog.dispose
     @tilemap.dispose
     Demo.dispose_sprite(@figure)
     Demo.dispose_sprite(@background)
     @sheets.each(&:dispose)
+  end
+
+  # A tiled plane of soft white patches over everything on the map.
+  def make_fog
+    bitmap = Bitmap.new(128, 128)
+    [[20, 30, 36], [80, 70, 28], [60, 110, 20], [110, 10, 16]].each do |cx, cy, radius|
+      (-radius..radius).step(4) do |dy|
+        half = Math.sqrt(radius * radius - dy * dy).to_i
+        alpha = 90 - 60 * dy.abs / radius
+        bitmap.fill_rect((cx - half) % 128, (cy + dy) % 128, half * 2, 4, Color.new(255, 255, 255, alpha))
+      end
+    end
+    fog = Plane.new
+    fog.bitmap = bitmap
+    fog.z = 300
+    fog.opacity = 110
+    fog.zoom_x = fog.zoom_y = 2.0
+    fog
   end
 
   # Nine tile sets: A1 (water), A2 (grass, dirt), empty A3 to A5, B (trees, flowers), empty C to E.
