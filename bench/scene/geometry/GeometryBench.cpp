@@ -20,6 +20,7 @@
 #include "render/Renderer.h"
 #include "scene/Geometry.h"
 #include "scene/SceneFrame.h"
+#include "RenderTestSupport.h"
 
 namespace {
 
@@ -85,15 +86,9 @@ void fill(scene::Geometry& mesh, const std::vector<gfx::Vertex>& vertices) {
 }  // namespace
 
 int main() {
-  windowing::g_screenWidth = windowing::g_windowWidth = kScreenWidth;
-  windowing::g_screenHeight = windowing::g_windowHeight = kScreenHeight;
-  std::unique_ptr<render::Renderer> renderer;
-  try {
-    renderer = std::make_unique<render::Renderer>(nullptr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_scene_geometry: no renderer: %s\n", error.what());
-    return 1;
-  }
+  std::unique_ptr<render::Renderer> renderer =
+      rendertest::makeRenderer(kScreenWidth, kScreenHeight, kScreenWidth, kScreenHeight);
+  if (!renderer) return 1;
   scene::installSceneFrame();
   gfx::Device& device = renderer->device();
   std::printf("Geometry frames on %s, %d x %d, ms per frame over %d frames\n",

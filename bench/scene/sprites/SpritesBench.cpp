@@ -21,6 +21,7 @@
 #include "scene/SceneFrame.h"
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
+#include "RenderTestSupport.h"
 
 namespace {
 
@@ -160,15 +161,9 @@ double floorMillisecondsPerFrame(render::Renderer& renderer, const std::vector<Q
 }  // namespace
 
 int main() {
-  windowing::g_screenWidth = windowing::g_windowWidth = kScreenWidth;
-  windowing::g_screenHeight = windowing::g_windowHeight = kScreenHeight;
-  std::unique_ptr<render::Renderer> renderer;
-  try {
-    renderer = std::make_unique<render::Renderer>(nullptr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_scene_sprites: no GL context here: %s\n", error.what());
-    return 1;
-  }
+  std::unique_ptr<render::Renderer> renderer =
+      rendertest::makeRenderer(kScreenWidth, kScreenHeight, kScreenWidth, kScreenHeight);
+  if (!renderer) return 1;
   renderer->setVsync(false);
   scene::installSceneFrame();
   renderer->resizeScreen(kScreenWidth, kScreenHeight);

@@ -20,6 +20,7 @@
 #include "render/Renderer.h"
 #include "scene/SceneFrame.h"
 #include "scene/Tilemap.h"
+#include "RenderTestSupport.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ double millisecondsSince(Clock::time_point start) {
 
 void sync(gfx::Device& device) {
   std::vector<std::uint32_t> pixel;
-  if (!device.readBackBuffer({0, 0, 1, 1}, pixel)) std::fprintf(stderr, "bench_tilemap: back buffer not readable\n");
+  if (!device.readBackBuffer({0, 0, 1, 1}, pixel)) std::fprintf(stderr, "bench_scene_tilemap: back buffer not readable\n");
 }
 
 std::unique_ptr<bitmap::Bitmap> sheet(int width, int height, std::uint32_t seed) {
@@ -113,15 +114,9 @@ double floorMilliseconds(render::Renderer& renderer, int quads) {
 }  // namespace
 
 int main() {
-  windowing::g_screenWidth = windowing::g_windowWidth = kScreenWidth;
-  windowing::g_screenHeight = windowing::g_windowHeight = kScreenHeight;
-  std::unique_ptr<render::Renderer> renderer;
-  try {
-    renderer = std::make_unique<render::Renderer>(nullptr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_tilemap: no renderer here: %s\n", error.what());
-    return 1;
-  }
+  std::unique_ptr<render::Renderer> renderer =
+      rendertest::makeRenderer(kScreenWidth, kScreenHeight, kScreenWidth, kScreenHeight);
+  if (!renderer) return 1;
   scene::installSceneFrame();
   renderer->resizeScreen(kScreenWidth, kScreenHeight);
   renderer->setVsync(false);

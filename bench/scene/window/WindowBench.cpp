@@ -23,6 +23,7 @@
 #include "scene/SceneFrame.h"
 #include "scene/Sprite.h"
 #include "scene/Window.h"
+#include "RenderTestSupport.h"
 
 namespace {
 
@@ -145,15 +146,9 @@ double layoutMicroseconds() {
 }  // namespace
 
 int main() {
-  windowing::g_screenWidth = windowing::g_windowWidth = kScreenWidth;
-  windowing::g_screenHeight = windowing::g_windowHeight = kScreenHeight;
-  std::unique_ptr<render::Renderer> renderer;
-  try {
-    renderer = std::make_unique<render::Renderer>(nullptr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "bench_scene_window: no GL context here: %s\n", error.what());
-    return 1;
-  }
+  std::unique_ptr<render::Renderer> renderer =
+      rendertest::makeRenderer(kScreenWidth, kScreenHeight, kScreenWidth, kScreenHeight);
+  if (!renderer) return 1;
   scene::installSceneFrame();
   renderer->resizeScreen(kScreenWidth, kScreenHeight);
   renderer->setVsync(false);
