@@ -13,6 +13,7 @@
 #include "scene/SceneFrame.h"
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
+#include "tests/render/RenderTestSupport.h"
 
 namespace {
 
@@ -29,13 +30,7 @@ int channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> 
 class SceneDraw : public testing::Test {
  protected:
   void SetUp() override {
-    windowing::g_screenWidth = windowing::g_screenHeight = kSize;
-    windowing::g_windowWidth = windowing::g_windowHeight = kSize;
-    try {
-      m_renderer = std::make_unique<render::Renderer>(nullptr);
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "no renderer here: %s\n", error.what());
-    }
+    m_renderer = rendertest::makeRenderer(kSize, kSize, kSize, kSize);
     if (!m_renderer) GTEST_SKIP() << "no GL context here";
     scene::installSceneFrame();
     m_renderer->resizeScreen(kSize, kSize);

@@ -17,6 +17,7 @@
 #include "scene/Sprite.h"
 #include "video/SpritePlayback.h"
 #include "video/VideoClock.h"
+#include "tests/render/RenderTestSupport.h"
 
 namespace {
 
@@ -31,13 +32,7 @@ std::int64_t fakeNow() { return g_ticks; }
 class VideoDraw : public testing::Test {
  protected:
   void SetUp() override {
-    windowing::g_screenWidth = windowing::g_screenHeight = kSize;
-    windowing::g_windowWidth = windowing::g_windowHeight = kSize;
-    try {
-      m_renderer = std::make_unique<render::Renderer>(nullptr);
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "no renderer here: %s\n", error.what());
-    }
+    m_renderer = rendertest::makeRenderer(kSize, kSize, kSize, kSize);
     if (!m_renderer) GTEST_SKIP() << "no GL context here";
     scene::installSceneFrame();
     m_renderer->resizeScreen(kSize, kSize);

@@ -15,6 +15,7 @@
 #include "scene/Geometry.h"
 #include "scene/SceneFrame.h"
 #include "scene/Viewport.h"
+#include "tests/render/RenderTestSupport.h"
 
 namespace {
 
@@ -35,13 +36,7 @@ bindings::Color colour(std::uint32_t argb) {
 class GeometryDraw : public testing::Test {
  protected:
   void SetUp() override {
-    windowing::g_screenWidth = windowing::g_windowWidth = kWidth;
-    windowing::g_screenHeight = windowing::g_windowHeight = kHeight;
-    try {
-      m_renderer = std::make_unique<render::Renderer>(nullptr);
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "no renderer here: %s\n", error.what());
-    }
+    m_renderer = rendertest::makeRenderer(kWidth, kHeight, kWidth, kHeight);
     if (!m_renderer) GTEST_SKIP() << "no GL context here";
     scene::installSceneFrame();
     m_renderer->resizeScreen(kWidth, kHeight);

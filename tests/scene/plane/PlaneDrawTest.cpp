@@ -13,6 +13,7 @@
 #include "render/Renderer.h"
 #include "scene/Plane.h"
 #include "scene/SceneFrame.h"
+#include "tests/render/RenderTestSupport.h"
 
 namespace {
 
@@ -38,15 +39,7 @@ class PlaneDraw : public testing::Test {
 
   void start(int width, int height) {
     // The window stays 640×480 so that a screen grown to that size is read back pixel for pixel.
-    windowing::g_windowWidth = 640;
-    windowing::g_windowHeight = 480;
-    windowing::g_screenWidth = width;
-    windowing::g_screenHeight = height;
-    try {
-      m_renderer = std::make_unique<render::Renderer>(nullptr);
-    } catch (const std::exception& error) {
-      std::fprintf(stderr, "no renderer here: %s\n", error.what());
-    }
+    m_renderer = rendertest::makeRenderer(width, height, 640, 480);
     if (!m_renderer) GTEST_SKIP() << "no GL context here";
     scene::installSceneFrame();
     m_renderer->resizeScreen(width, height);
