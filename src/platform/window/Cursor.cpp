@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/window/GameWindow.h"
+#include "platform/window/MessageBox.h"
 
 namespace windowing {
 
@@ -38,6 +39,25 @@ std::optional<Hotspot> cursorFileHotspot(std::span<const std::uint8_t> bytes) {
     return std::nullopt;
   }
   return Hotspot{little16(bytes, kHeader + 4), little16(bytes, kHeader + 6)};
+}
+
+bool pointerScreenPosition(const GameWindow& window, int* x, int* y) {
+  SDL_Window* sdl = window.sdlWindow();
+  if (sdl == nullptr) {
+    return false;
+  }
+  // Drivers without a desktop (offscreen) know the pointer only relative to the window under it.
+  if (hasDisplay()) {
+    SDL_GetGlobalMouseState(x, y);
+    return true;
+  }
+  int left = 0;
+  int top = 0;
+  SDL_GetMouseState(x, y);
+  SDL_GetWindowPosition(sdl, &left, &top);
+  *x += left;
+  *y += top;
+  return true;
 }
 
 bool warpPointer(GameWindow& window, int x, int y) {

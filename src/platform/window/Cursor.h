@@ -26,6 +26,9 @@ struct Hotspot {
 // The hotspot a Windows cursor file (.cur) stores for its first image; empty for any other file.
 std::optional<Hotspot> cursorFileHotspot(std::span<const std::uint8_t> bytes);
 
+// Where the pointer is, in screen pixels: the window system's answer where it has a desktop, else the last
+// position seen over the game window. False without a window.
+[[nodiscard]] bool pointerScreenPosition(const GameWindow& window, int* x, int* y);
 // Moves the pointer to a client position. False when the window cannot take it.
 [[nodiscard]] bool warpPointer(GameWindow& window, int x, int y);
 // Keeps the pointer inside a client rectangle, or lets it go with none. False when the system refuses.

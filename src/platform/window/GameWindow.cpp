@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/window/WindowMode.h"
 #include "platform/window/private/EventTranslation.h"
 
 extern const char kWindowIconXpm[];
@@ -95,19 +96,13 @@ void GameWindow::placeCentred() {
   if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &work) != 0) {
     return;
   }
-  int top = 0;
-  int left = 0;
-  int bottom = 0;
-  int right = 0;
-  if (SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0) {
-    top = left = bottom = right = 0;
-  }
+  FrameBorders borders = frameBorders(*this);
   int width = 0;
   int height = 0;
   SDL_GetWindowSize(m_window, &width, &height);
-  Point origin = centredOrigin(work.w, work.h, width + left + right, height + top + bottom);
-  // SDL places the client area; the frame hangs above and to the left of it.
-  SDL_SetWindowPosition(m_window, work.x + origin.x + left, work.y + origin.y + top);
+  Point origin =
+      centredOrigin(work.w, work.h, width + borders.left + borders.right, height + borders.top + borders.bottom);
+  moveOuterTo(*this, work.x + origin.x, work.y + origin.y);
 }
 
 void GameWindow::show() {

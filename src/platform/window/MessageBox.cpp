@@ -2,9 +2,11 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/window/GameWindow.h"
 
@@ -41,6 +43,42 @@ void showErrorBox(const std::string& caption, const std::string& text, const Gam
   if (!hasDisplay() || SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), parent) != 0) {
     printBox(caption, text);
   }
+}
+
+int askMessageBox(const std::string& caption, const std::string& text, std::span<const MessageBoxButton> buttons,
+                  std::size_t defaultIndex, int escapeId, MessageBoxIcon icon, const GameWindow* owner) {
+  if (buttons.empty()) {
+    return 0;
+  }
+  defaultIndex = std::min(defaultIndex, buttons.size() - 1);
+  if (!hasDisplay()) {
+    printBox(caption, text);
+    return buttons[defaultIndex].id;
+  }
+  std::vector<SDL_MessageBoxButtonData> data(buttons.size());
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    data[i].buttonid = buttons[i].id;
+    data[i].text = buttons[i].label;
+    data[i].flags = (i == defaultIndex ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0) |
+                    (buttons[i].id == escapeId ? SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT : 0);
+  }
+  SDL_MessageBoxData box{};
+  box.flags = icon == MessageBoxIcon::Error     ? SDL_MESSAGEBOX_ERROR
+              : icon == MessageBoxIcon::Warning ? SDL_MESSAGEBOX_WARNING
+                                                : SDL_MESSAGEBOX_INFORMATION;
+  box.flags |= SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+  box.window = owner != nullptr ? owner->sdlWindow() : nullptr;
+  box.title = caption.c_str();
+  box.message = text.c_str();
+  box.numbuttons = static_cast<int>(data.size());
+  box.buttons = data.data();
+  int pressed = -1;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    printBox(caption, text);
+    return buttons[defaultIndex].id;
+  }
+  // Closing the box without a button is Escape.
+  return pressed >= 0 ? pressed : (escapeId != 0 ? escapeId : buttons[defaultIndex].id);
 }
 
 void showAboutBox(const GameWindow* owner) {
