@@ -1,6 +1,7 @@
 #include "input/private/InputSystem.h"
 
 #include "input/Input.h"
+#include "input/SystemKeys.h"
 #include "platform/window/Controllers.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/GameWindow.h"
@@ -12,6 +13,7 @@ namespace {
 
 std::unique_ptr<InputSystem> g_input;
 WindowSource g_windowSource = nullptr;
+bool g_windowActive = true;
 
 // Opened once for the process: a re-run of the initialiser keeps the controllers SDL has open.
 windowing::Gamepads& gamepads() {
@@ -59,7 +61,15 @@ ScreenMapping currentScreenMapping() {
 
 void setWindowSource(WindowSource source) { g_windowSource = source; }
 
+SystemKeys& systemKeys() {
+  static SystemKeys keys;
+  return keys;
+}
+
+bool windowActive() { return g_windowActive; }
+
 void feedMessage(const windowing::Message& message) {
+  systemKeys().handle(message);
   if (g_input == nullptr) {
     return;
   }
@@ -83,6 +93,10 @@ void feedKeyUp(int virtualKey) {
 }
 
 void feedActivation(bool active) {
+  g_windowActive = active;
+  if (!active) {
+    systemKeys().releaseAll();
+  }
   if (g_input != nullptr) {
     g_input->keys.setActive(active);
   }
