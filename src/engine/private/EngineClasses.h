@@ -12,6 +12,9 @@ namespace engine {
 // rgss_stop). Table's element accessors come from the hook slots when they are filled.
 void defineEngineClasses();
 
+// Win32API::Native, which the Win32API and DL stand-ins answer through.
+void defineWin32Natives();
+
 VALUE rectClass();
 VALUE tableClass();
 RectData* rectData(VALUE rect);

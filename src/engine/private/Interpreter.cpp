@@ -12,6 +12,7 @@ void rb_postponed_job_flush(struct rb_vm_struct* vm);
 }
 
 extern const char kCompatScript[];
+extern const char kDlScript[];
 extern const char kRpgScript[];
 extern const char kWin32ApiScript[];
 
@@ -77,6 +78,8 @@ void startInterpreter() {
 
   defineEngineClasses();
   runBuiltinScript(kCompatScript, "compat");
+  defineWin32Natives();
+  runBuiltinScript(kDlScript, "DL");
   runBuiltinScript(kWin32ApiScript, "Win32API");
   runBuiltinScript(kRpgScript, "RPG");
 }
