@@ -22,6 +22,7 @@ class BlankRenderer final : public RendererControl {
   void setFocusEventDone(bool done) override { m_focusEventDone = done; }
   void requestFullScreenToggle() override { m_toggleRequested = true; }
   void toggleFrameRateTitle() override;
+  void resizeWindow(int width, int height) override;
 
   bool inactive() const { return m_inactive; }
   bool focusEventDone() const { return m_focusEventDone; }

@@ -194,6 +194,7 @@ void installFirstHooks() {
   hooks.pumpStep = patchedPumpStep;
   windowing::installPump(framePump);
   hooks.registryOpen = registryOpenHook;
+  installSystemServices();
 }
 
 void installClassHooks() {

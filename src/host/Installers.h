@@ -11,6 +11,9 @@ void installTableAccessors();
 // Audio, Color, Tone; window procedure and foreground; system menu; accelerators; the do-nothing routine;
 // the message pumps; registry open.
 void installFirstHooks();
+// The answers to the Windows functions scripts call through Win32API: keys, pointer, window, display,
+// clipboard, message boxes, the browser.
+void installSystemServices();
 // The nine class initialisers.
 void installClassHooks();
 // Input with Input::Controller and its State class, and Mouse, each run with fresh state; the window

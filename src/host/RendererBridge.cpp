@@ -41,6 +41,11 @@ class RendererBridge final : public RendererControl {
       renderer->toggleFrameRateTitle();
     }
   }
+  void resizeWindow(int width, int height) override {
+    if (render::Renderer* renderer = render::currentRenderer()) {
+      renderer->resizeWindow(width, height);
+    }
+  }
   void pumpTick() override {
     if (render::Renderer* renderer = render::currentRenderer()) {
       renderer->refreshTitleWhenDue();

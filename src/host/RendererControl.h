@@ -20,6 +20,8 @@ class RendererControl {
   virtual void requestFullScreenToggle() = 0;
   // F2: show or hide the frame rate in the title, updating the title at once.
   virtual void toggleFrameRateTitle() = 0;
+  // A script resized the window: the client area and the windowed back buffer take the new size.
+  virtual void resizeWindow(int /*width*/, int /*height*/) {}
   // Each pump step: the window timer of the frame-rate title.
   virtual void pumpTick() {}
 };
