@@ -69,9 +69,10 @@ title = "\0" * 32
 length = api('GetWindowText', 'lpi').call(hwnd, title, 32)
 check('GetWindowText', title.byteslice(0, length), '新しい')
 
-# The display: full screen fills it, so the client area shows its real size.
-Graphics.fullscreen = true
+# The display: a synthesized Alt+Enter goes full screen, which fills the display with the client area.
+[[0x12, 0], [0x0D, 0], [0x0D, 2], [0x12, 2]].each { |key, flags| keybd_event.call(key, 0, flags, 0) }
 Graphics.update
+check('Alt+Enter', Graphics.fullscreen, true)
 api('GetClientRect', 'lp').call(hwnd, rect)
 metrics = api('GetSystemMetrics', 'i')
 check('screen metrics', [metrics.call(0), metrics.call(1)], ints(rect)[2, 2])
@@ -100,6 +101,8 @@ w = ->(text) { "#{text}\0".encode('UTF-16LE') }
 length = wide.call(w['Game'], w['Title'], w[''], buffer, 32, w['options.ini'])
 check('wide read', buffer[0, length * 2].force_encoding('UTF-16LE').encode('UTF-8'), '新的')
 check('default', (read.call('Game', 'Nope', 'dflt  ', buffer, 64, 'options.ini'); buffer.unpack1('Z*')), 'dflt')
+length = read.call('Game', 'Title', '', buffer, 64, './Game.ini')
+check('ansi title', buffer.byteslice(0, length), '中文 Title')
 check('cut to buffer', read.call('Game', 'Title', '', buffer, 4, 'Game.ini'), 3)
 check('no temporary left', Dir.glob('options.ini?*'), [])
 
@@ -117,6 +120,7 @@ to_multi = api('WideCharToMultiByte', 'iipipipp', 'kernel32')
   length = to_multi.call(page, 0, utf16, -1, back, 64, nil, nil)
   check("#{page} round trip", back.byteslice(0, length - 1).b, bytes)
 end
+check('wide size with terminator', to_wide.call(65001, 0, '汉字abc', -1, nil, 0), 6)
 check('small buffer fails', to_wide.call(65001, 0, 'abc', 3, "\0\0", 1), 0)
 check('insufficient buffer', api('GetLastError', '', 'kernel32').call, 122)
 

@@ -46,8 +46,9 @@ bool pointerScreenPosition(const GameWindow& window, int* x, int* y) {
   if (sdl == nullptr) {
     return false;
   }
-  // Drivers without a desktop (offscreen) know the pointer only relative to the window under it.
-  if (hasDisplay()) {
+  // Over the window, its own motion events are the freshest answer; elsewhere only a desktop knows, and drivers
+  // without one (offscreen) keep the last position seen over the window.
+  if (SDL_GetMouseFocus() != sdl && hasDisplay()) {
     SDL_GetGlobalMouseState(x, y);
     return true;
   }
