@@ -119,9 +119,10 @@ module DL
 
     module_function
 
-    def report(message)
-      return if @reported[message]
-      @reported[message] = true
+    # One line per kind of refusal (`key`), so a script probing memory in a loop does not flood the log.
+    def report(message, key = message)
+      return if @reported[key]
+      @reported[key] = true
       $stderr.puts "[DL] #{message}"
     end
 
@@ -141,7 +142,7 @@ module DL
       if @blocks.delete(address)
         Fiddle.free(address)
       else
-        report(format('free of 0x%x skipped: not a block allocated here', address))
+        report(format('free of 0x%x skipped: not a block allocated here', address), :free)
       end
     end
 
@@ -150,7 +151,7 @@ module DL
       return allocate(size) if address.zero?
       old = @blocks[address]
       unless old
-        report(format('realloc of 0x%x refused: not a block allocated here', address))
+        report(format('realloc of 0x%x refused: not a block allocated here', address), :realloc)
         return 0
       end
       fresh = allocate(size)
@@ -169,7 +170,8 @@ module DL
       @blocks.each do |base, size|
         return BlockRegion.new(address, base + size - address) if address >= base && address < base + size
       end
-      report(format('address 0x%x is not memory allocated here: reads give zeros, writes are skipped', address))
+      report(format('address 0x%x is not memory allocated here: reads give zeros, writes are skipped', address),
+             :foreign)
       nil
     end
 
@@ -208,7 +210,8 @@ module DL
   class CPtr
     include Comparable
 
-    attr_accessor :size, :free
+    attr_accessor :size
+    attr_reader :free
 
     def self.malloc(size, free = nil)
       new(Memory.allocate(size), size, free)
@@ -377,7 +380,7 @@ module DL
         return entry[1].call(*args)
       end
       unless @native[address]
-        Memory.report(format('call of 0x%x skipped: not a function looked up through DL::Handle', address))
+        Memory.report(format('call of 0x%x skipped: not a function looked up through DL::Handle', address), :call)
         return 0
       end
       values = args.map { |arg| argument(arg) }

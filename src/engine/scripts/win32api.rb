@@ -351,7 +351,8 @@ class Win32API
     def write_profile_string(function, section, key, value, file)
       path = profile_file(function, file)
       section = text(function, section)
-      return 1 if section.nil? && key.to_i.zero? && value.to_i.zero?
+      # All three NULL asks for cached profile text to be flushed: ours is always on disk already.
+      return 1 if [section, key, value].all? { |argument| argument.nil? || argument == 0 }
       return failure(87) if path.nil? || section.nil?
       status = Native.profile_write(path, profile_bytes(function, section),
                                     profile_bytes(function, text(function, key)),
