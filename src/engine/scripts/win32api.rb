@@ -26,8 +26,8 @@ class Win32API
   end
   alias Call call
 
-  # Our one window's handle stands for every window a game asks about; the desktop has a handle of its own,
-  # so that the display's size can be read through it as on Windows.
+  # Scripts find our one window by its class or its title; no other window exists for them. The desktop has a
+  # handle of its own, so the display's size can be read through it, and the program's module the usual base.
   DESKTOP = 0x10010
   MODULE = 0x400000
   CLASS_NAME = 'RGSS Player'
