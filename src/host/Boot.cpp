@@ -205,6 +205,7 @@ int runPlayer(int argc, char** argv) {
 #ifdef QUILLON_HAS_SCENE
     defineGeometry();
 #endif
+    defineLive2D();
     defineConsoleInput();
   }
 

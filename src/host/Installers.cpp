@@ -19,6 +19,12 @@
 #ifdef QUILLON_HAS_VIDEO
 #include "video/Video.h"
 #endif
+#ifdef QUILLON_HAS_LIVE2D
+#include <cstdlib>
+#include <string_view>
+
+#include "live2d/Live2D.h"
+#endif
 #ifdef QUILLON_HAS_INPUT
 #include "host/InputSink.h"
 #include "input/Input.h"
@@ -109,6 +115,9 @@ void defineBitmapHook() {
 // Viewports come first among the scene classes: the renderer starts drawing the scene from here on.
 void defineViewportHook() {
   scene::installSceneFrame();
+#ifdef QUILLON_HAS_LIVE2D
+  live2d::installFramePass();
+#endif
   scene::defineViewportClass();
 }
 
@@ -161,6 +170,15 @@ void defineInputModules() {
 void defineGeometry() {
 #ifdef QUILLON_HAS_SCENE
   scene::defineGeometryClass();
+#endif
+}
+
+void defineLive2D() {
+#ifdef QUILLON_HAS_LIVE2D
+  const char* debugSwitch = std::getenv("QUILLON_DEBUG_LOG");
+  const bool debug = debugSwitch != nullptr && *debugSwitch != '\0' && std::string_view(debugSwitch) != "0";
+  live2d::setDebugLogEnabled(debug || (g_launchConfig != nullptr && g_launchConfig->consoleRequested()));
+  live2d::defineLive2D();
 #endif
 }
 
