@@ -85,11 +85,12 @@ void L2D::renderFrame(gfx::Device& device, int screenWidth, int screenHeight, fl
   m_model->renderer()->setMvpMatrix(mvp);
   m_model->renderer()->drawModel();
   frame.endDraw();
+  const gfx::Rect drawn = drawnBounds(*m_model->getModel(), mvp, screenWidth, screenHeight);
 
   if (!m_picture || m_picture->width() != screenWidth || m_picture->height() != screenHeight) {
     m_picture = gfx::Texture::createRenderTarget(screenWidth, screenHeight);
   }
-  if (m_picture && !copyStraightAlpha(device, *frame.getTexture(), *m_picture)) m_picture.reset();
+  if (m_picture && !copyStraightAlpha(device, *frame.getTexture(), *m_picture, drawn)) m_picture.reset();
   if (sourceRect != nullptr) *sourceRect = {0, 0, screenWidth, screenHeight};
 }
 

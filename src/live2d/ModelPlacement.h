@@ -5,6 +5,11 @@
 // offset in pixels; screen points are taken back through the same projection into the model's view units.
 
 #include "live2d/cubism/CubismMatrix44.h"
+#include "platform/gfx/Types.h"
+
+namespace live2d::cubism {
+class CubismModel;
+}
 
 namespace live2d {
 
@@ -25,6 +30,11 @@ struct ViewPoint {
 cubism::CubismMatrix44 modelProjection(const ModelPlacement& placement);
 // The view point under the screen pixel (px, py), computed in double precision.
 ViewPoint screenToView(const ModelPlacement& placement, int px, int py);
+
+// The screen pixels that the model's visible drawables reach under `mvp` (clip space to a width × height screen), a
+// pixel wider on each side for filtering, within the screen; empty when nothing shows.
+gfx::Rect drawnBounds(const cubism::CubismModel& model, const cubism::CubismMatrix44& mvp, int screenWidth,
+                      int screenHeight);
 
 // A zoom as the setters store it: what is not a positive number becomes 1.
 float storedZoom(double zoom);

@@ -57,7 +57,8 @@ gfx::MeshProgram* programFor(gfx::Device& device) {
 
 }  // namespace
 
-bool copyStraightAlpha(gfx::Device& device, const gfx::Texture& premultiplied, gfx::Texture& target) {
+bool copyStraightAlpha(gfx::Device& device, const gfx::Texture& premultiplied, gfx::Texture& target,
+                       const gfx::Rect& area) {
   gfx::MeshProgram* program = programFor(device);
   if (program == nullptr) return false;
   const gfx::StateBlock saved = device.captureState();
@@ -67,9 +68,24 @@ bool copyStraightAlpha(gfx::Device& device, const gfx::Texture& premultiplied, g
   }
   const gfx::Viewport viewport = device.viewport();
   const gfx::Texture* texture = device.texture(0);
+  const auto restore = [&] {
+    device.applyState(saved);
+    device.setTexture(0, texture);
+    for (int index = 0; index < gfx::kRenderTargetCount; ++index) {
+      device.setRenderTarget(index, targets[static_cast<std::size_t>(index)]);
+    }
+    device.setViewport(viewport);
+  };
 
   for (int index = gfx::kRenderTargetCount - 1; index > 0; --index) device.setRenderTarget(index, nullptr);
   device.setRenderTarget(0, &target);
+  device.clear(gfx::ClearFlags::Target, 0);
+  if (area.width() <= 0 || area.height() <= 0) {
+    restore();
+    return true;
+  }
+  // The quad fills the viewport, and each fragment reads its own texel, so only the area is converted.
+  device.setViewport({area.left, area.top, area.width(), area.height(), 0.0f, 1.0f});
   gfx::RenderState state;
   state.zEnable = false;
   state.zWriteEnable = false;
@@ -81,13 +97,7 @@ bool copyStraightAlpha(gfx::Device& device, const gfx::Texture& premultiplied, g
       {-1.0f, 1.0f, 0.5f, 1.0f}, {1.0f, 1.0f, 0.5f, 1.0f}, {-1.0f, -1.0f, 0.5f, 1.0f}, {1.0f, -1.0f, 0.5f, 1.0f}};
   const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
   device.drawIndexedTriangles(corners, 4, indices, 6, gfx::VertexSpace::Clip);
-
-  device.applyState(saved);
-  device.setTexture(0, texture);
-  for (int index = 0; index < gfx::kRenderTargetCount; ++index) {
-    device.setRenderTarget(index, targets[static_cast<std::size_t>(index)]);
-  }
-  device.setViewport(viewport);
+  restore();
   return true;
 }
 

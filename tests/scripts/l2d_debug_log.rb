@@ -1,13 +1,12 @@
 # With the console on, the model glue's and the framework's lines reach standard error: files read, motions started
 # or refused by priority (a normal one while another plays; a forced one always), the idle motion started again
-# once the others end, unknown expressions; each line at most 255 characters. Skips when the samples are not there.
+# once the others end, unknown expressions, a model file the framework refuses; each line at most 255 characters.
+# Skips when the samples are not there.
 # args: console
-# stderr: [CSM][I]CubismFramework::StartUp() is complete.
-# stderr: [CSM][I]CubismFramework::Initialize() is complete.
 
 MODELS = "#{ENV['QUILLON_TESTDATA']}/live2d/"
-unless File.exist?("#{MODELS}Mark/Mark.model3.json")
-  puts "skipped: no Live2D samples under #{MODELS}"
+unless defined?(L2D) && File.exist?("#{MODELS}Mark/Mark.model3.json")
+  puts "skipped: no L2D class in this build, or no Live2D samples under #{MODELS}"
   exit 0
 end
 
@@ -46,6 +45,13 @@ mark = log_size
 deadline = Time.now + 10
 Graphics.update until log_since(mark).include?('[APP]start motion: [Idle_') || Time.now > deadline
 check('idle starts again', log_since(mark).include?('[APP]start motion: [Idle_'), true)
+
+Dir.mkdir('broken')
+File.write('broken/broken.model3.json', '{"FileReferences": {"Moc": "broken.moc3"}}')
+File.write('broken/broken.moc3', 'MOC3 but not really')
+mark = log_size
+L2D.new('broken/', 'broken.model3.json')
+check('the framework refuses the model file', log_since(mark).include?('[CSM][E]'), true)
 
 L2D.new("#{MODELS}#{'x' * 300}/", 'None.model3.json')
 lines = log_since(0).lines

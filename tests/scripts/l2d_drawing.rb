@@ -3,8 +3,8 @@
 # screen; the case changes one of them and compares the halves. Skips when the samples are not there.
 
 MODELS = "#{ENV['QUILLON_TESTDATA']}/live2d/"
-unless File.exist?("#{MODELS}Mark/Mark.model3.json")
-  puts "skipped: no Live2D samples under #{MODELS}"
+unless defined?(L2D) && File.exist?("#{MODELS}Mark/Mark.model3.json")
+  puts "skipped: no L2D class in this build, or no Live2D samples under #{MODELS}"
   exit 0
 end
 
