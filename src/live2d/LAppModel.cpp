@@ -199,6 +199,8 @@ void LAppModel::releaseDeviceResources() {
 }
 
 void LAppModel::restoreDeviceResources() {
+  // A model made since the release already holds textures of its own.
+  releaseTextures();
   deleteRenderer();
   if (!isLoaded()) return;
   createRenderer(std::make_unique<CubismRenderer_D3D9>());

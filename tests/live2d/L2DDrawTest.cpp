@@ -12,6 +12,7 @@
 #include "live2d/L2D.h"
 #include "live2d/L2DFramePass.h"
 #include "live2d/LAppModel.h"
+#include "live2d/LAppTextureManager.h"
 #include "live2d/Live2D.h"
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Texture.h"
@@ -126,12 +127,16 @@ TEST_F(L2DDrawTest, ResizeAndNewRendererRemakeTexturesAndFrames) {
   EXPECT_GT(resizedId, firstId);
   EXPECT_EQ(object.model()->renderBuffer().getBufferWidth(), kWidth * 2);
 
-  // A new renderer, as Graphics.__reset__ makes: the old context takes the model's resources with it.
+  // A new renderer, as Graphics.__reset__ makes: the old context takes the model's resources with it. A model made
+  // before the next frame has its textures already and keeps only one set.
   m_renderer.reset();
   m_renderer = rendertest::makeRenderer(kWidth, kHeight, kWidth, kHeight);
   ASSERT_NE(m_renderer, nullptr);
+  live2d::L2D later;
+  later.load(live2d::cubism::test::sampleDir() + "/Mark/", "Mark.model3.json", kWidth, kHeight);
   EXPECT_GT(covered(screen(), 0xFF000000u), 0);
   EXPECT_GT(object.model()->boundTextureIds().at(0), resizedId);
+  EXPECT_EQ(live2d::textureManager().size(), 2u);
 }
 
 }  // namespace
