@@ -189,30 +189,27 @@ def viewport_clipping
   check('back on the screen', differing(left, right, 8) <= left.size / 100, true)
 end
 
+# Whether the next frame shows anything but the blue cover.
+def model_shows?
+  Graphics.update
+  shot = Graphics.snap_to_bitmap
+  shown = covered?(shot, [0, 0, 255])
+  shot.dispose
+  shown
+end
+
 def order_against_sprites
   cover = backdrop(Color.new(0, 0, 255), 5)
   model = made(L2D.new(*sample('Mark')))
   model.zoom_x = model.zoom_y = 0.5
-  Graphics.update
-  shot = Graphics.snap_to_bitmap
-  check('under a sprite of higher z', covered?(shot, [0, 0, 255]), false)
-  shot.dispose
+  check('under a sprite of higher z', model_shows?, false)
   model.z = 10
-  Graphics.update
-  shot = Graphics.snap_to_bitmap
-  check('over a sprite of lower z', covered?(shot, [0, 0, 255]), true)
-  shot.dispose
-  # Equal z: the one made later is drawn later.
+  check('over a sprite of lower z', model_shows?, true)
+  # Equal z and y: the one made later is drawn later.
   cover.z = 10
-  Graphics.update
-  shot = Graphics.snap_to_bitmap
-  check('equal z, made later, drawn over', covered?(shot, [0, 0, 255]), true)
-  shot.dispose
+  check('equal z, made later, drawn over', model_shows?, true)
   backdrop(Color.new(0, 0, 255), 10)
-  Graphics.update
-  shot = Graphics.snap_to_bitmap
-  check('equal z, sprite made later covers', covered?(shot, [0, 0, 255]), false)
-  shot.dispose
+  check('equal z, sprite made later covers', model_shows?, false)
 end
 
 def hidden_keeps_moving
