@@ -85,10 +85,11 @@ def every_sample_draws
   %w[Haru Mark Mao].each do |name|
     model = made(L2D.new(*sample(name)))
     model.zoom_x = model.zoom_y = 0.5
-    Graphics.update
+    frames(2)
     shot = Graphics.snap_to_bitmap
     box = bounds(shot, 0, WIDTH)
-    check("#{name} is drawn in the middle", box[0] && box[0] > 40 && box[2] < WIDTH - 40 && box[2] - box[0] > 60, true)
+    check("#{name} is drawn in the middle (#{box.inspect})",
+          !box[0].nil? && box[0] > 40 && box[2] < WIDTH - 40 && box[2] - box[0] > 60, true)
     shot.dispose
     clear_scene
   end
