@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -179,7 +181,8 @@ TEST_F(SampleModelTest, ExpressionsByNameAndUnknownAreas) {
 }
 
 TEST_F(SampleModelTest, MotionMissingAtLoadIsReadWhenItStarts) {
-  const std::filesystem::path copy = std::filesystem::temp_directory_path() / "quillon-l2d-lazy-motion";
+  const std::filesystem::path copy =
+      std::filesystem::temp_directory_path() / ("quillon-l2d-lazy-motion-" + std::to_string(getpid()));
   std::filesystem::remove_all(copy);
   std::filesystem::copy(folder("Mark"), copy, std::filesystem::copy_options::recursive);
   const std::filesystem::path motion = copy / "motions" / "mark_m03.motion3.json";

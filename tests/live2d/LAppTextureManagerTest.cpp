@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,7 +29,8 @@ class LAppTextureManagerTest : public testing::Test {
   void SetUp() override {
     m_renderer = rendertest::makeRenderer(16, 16, 16, 16);
     if (!m_renderer) GTEST_SKIP() << "no GL context here";
-    m_folder = std::filesystem::temp_directory_path() / "quillon-l2d-textures";
+    // Each process its own folder: the cases run side by side.
+    m_folder = std::filesystem::temp_directory_path() / ("quillon-l2d-textures-" + std::to_string(getpid()));
     std::filesystem::create_directories(m_folder);
     // One opaque red texel and one half-transparent white one.
     const std::vector<bitmap::Pixel> pixels = {0xFFFF0000u, 0x80FFFFFFu};

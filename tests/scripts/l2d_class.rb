@@ -14,6 +14,10 @@ MAO = ["#{MODELS}Mao/", 'Mao.model3.json'].freeze
 ERROR_OUTPUT = STDERR.dup
 $stderr.reopen('l2d_stderr.txt', 'w')
 
+# Two models serve every case that needs one loaded; each case sets what it relies on.
+FIRST = L2D.new(*MAO)
+SECOND = L2D.new(*MAO)
+
 def tone_values(tone)
   [tone.red, tone.green, tone.blue, tone.gray].map(&:to_i)
 end
@@ -23,7 +27,7 @@ def color_values(color)
 end
 
 def defaults_and_conversions
-  model = L2D.new(*MAO)
+  model = FIRST
   check('defaults', [model.x, model.y, model.z, model.zoom_x, model.zoom_y, model.opacity, model.blend_type,
                      model.visible, model.viewport, color_values(model.color), tone_values(model.tone),
                      model.effect_name],
@@ -53,11 +57,13 @@ def defaults_and_conversions
   model.tone = tone
   tone.red = 20
   check('tone is shared', [model.tone.equal?(tone), model.tone.red.to_i], [true, 20])
-  model.dispose
+  model.x = model.y = 0
+  model.zoom_x = model.zoom_y = 1
 end
 
+# A model without files answers like a loaded one here, so the disposed checks need not give up a loaded one.
 def errors
-  model = L2D.new(*MAO)
+  model = L2D.new("#{MODELS}Nowhere/", 'None.model3.json')
   check('viewport= of a Color', error_of { model.viewport = Color.new }, 'TypeError: can\'t convert Color into Viewport')
   check('color= of a Tone', error_of { model.color = Tone.new }, 'TypeError: can\'t convert Tone into Color')
   check('tone= of a Color', error_of { model.tone = Color.new }, 'TypeError: can\'t convert Color into Tone')
@@ -77,7 +83,7 @@ def errors
     model.set_random_motion('Nothing')
     model.set_expression('Nothing')
   end, 'no error')
-  check('set_expression returns its argument', model.set_expression('exp_01'), 'exp_01')
+  check('set_expression returns its argument', FIRST.set_expression('exp_01'), 'exp_01')
 
   check('dispose', model.dispose, nil)
   check('disposed?', model.disposed?, true)
@@ -89,7 +95,7 @@ end
 
 # A set value is the base every later update starts from; motions overwrite the parameters they drive.
 def parameters
-  model = L2D.new(*MAO)
+  model = FIRST
   Graphics.update
   check('set_param returns the value', model.set_param('ParamAngleX', 12.5), 12.5)
   check('set value reads back', model.get_param('ParamAngleX'), 12.5)
@@ -109,13 +115,12 @@ def parameters
   model.set_motion('Idle', 0, true)
   30.times { Graphics.update }
   check('a motion drives the parameter again', model.get_param('ParamAngleX') != 30.0, true)
-  model.dispose
 end
 
 # Two models playing the same motion, one looking right and up, the other left and down.
 def look_points
-  right = L2D.new(*MAO)
-  left = L2D.new(*MAO)
+  right = FIRST
+  left = SECOND
   [right, left].each { |model| model.set_motion('Idle', 0, true) }
   right.lookat(Graphics.width, 0)
   left.lookat(0, Graphics.height)
@@ -123,8 +128,7 @@ def look_points
   check('head turns right', right.get_param('ParamAngleX') - left.get_param('ParamAngleX') > 20, true)
   check('head turns up', right.get_param('ParamAngleY') - left.get_param('ParamAngleY') > 20, true)
   check('eyes follow', right.get_param('ParamEyeBallX') - left.get_param('ParamEyeBallX') > 0.5, true)
-  right.dispose
-  left.dispose
+  [right, left].each { |model| model.lookat(Graphics.width / 2, Graphics.height / 2) }
 end
 
 # The points of an 8-pixel grid that lie in the area.
@@ -137,7 +141,7 @@ def hits(model, area)
 end
 
 def hit_areas
-  model = L2D.new(*MAO)
+  model = FIRST
   model.zoom_x = model.zoom_y = 0.5
   Graphics.update
   head = hits(model, 'Head')
@@ -153,10 +157,11 @@ def hit_areas
   moved = hits(model, 'Head')
   left_edge = ->(points) { points.map(&:first).min }
   check('areas move with x', (left_edge.(moved) - left_edge.(head) - 100).abs <= 16, true)
-  model.dispose
+  model.x = 0
 end
 
 def missing_model
+  [FIRST, SECOND].each(&:dispose)
   model = L2D.new("#{MODELS}Nowhere/", 'None.model3.json')
   check('missing model draws nothing', error_of do
     model.set_motion('Idle', 0, true)

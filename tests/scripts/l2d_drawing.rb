@@ -16,16 +16,23 @@ def sample(name)
   ["#{MODELS}#{name}/", "#{name}.model3.json"]
 end
 
-# One object in each half, at the zoom, both playing the first idle motion from its start.
-def twins(name = 'Mark', zoom = 0.5)
-  pair = [made(L2D.new(*sample(name))), made(L2D.new(*sample(name)))]
-  pair.each do |model|
+# One object in each half, made in the same frame. Every case starts them together on the first idle motion at the
+# given zoom, with every property it may have changed back at its default, so they animate alike.
+def twins(zoom = 0.5)
+  $twins ||= [L2D.new(*sample('Mark')), L2D.new(*sample('Mark'))]
+  $twins.each_with_index do |model, side|
     model.zoom_x = model.zoom_y = zoom
+    model.x = side.zero? ? -HALF / 2 : HALF / 2
+    model.y = 0
+    model.opacity = 255
+    model.color = Color.new(0, 0, 0, 0)
+    model.tone = Tone.new(0, 0, 0, 0)
+    model.blend_type = 0
+    model.viewport = nil
+    model.visible = true
     model.set_motion('Idle', 0, true)
   end
-  pair[0].x = -HALF / 2
-  pair[1].x = HALF / 2
-  pair
+  $twins
 end
 
 def frames(count)
@@ -89,7 +96,7 @@ def every_sample_draws
     shot = Graphics.snap_to_bitmap
     box = bounds(shot, 0, WIDTH)
     check("#{name} is drawn in the middle (#{box.inspect})",
-          !box[0].nil? && box[0] > 40 && box[2] < WIDTH - 40 && box[2] - box[0] > 60, true)
+          !box[0].nil? && box[0] > 40 && box[2] < WIDTH - 40 && box[2] - box[0] > 30, true)
     shot.dispose
     clear_scene
   end
@@ -104,7 +111,7 @@ def twins_match
 end
 
 def offsets
-  a, b = twins('Mark', 0.3)
+  _, b = twins(0.3)
   b.x += 60
   b.y = 40
   Graphics.update
@@ -114,11 +121,10 @@ def offsets
   shot.dispose
   check('x = 60 moves 60 pixels right, y = 40 moves 40 down',
         near(second, first.zip([HALF + 60, 40] * 2).map { |value, by| value + by }, 1), true)
-  a.dispose
 end
 
 def zoom_about_the_centre
-  _, b = twins('Mark', 0.5)
+  _, b = twins(0.5)
   b.zoom_x = b.zoom_y = 0.25
   Graphics.update
   shot = Graphics.snap_to_bitmap
@@ -226,7 +232,13 @@ def hidden_keeps_moving
 end
 
 def expressions
-  _, b = twins('Mao')
+  $twins.each(&:dispose)
+  a, b = [made(L2D.new(*sample('Mao'))), made(L2D.new(*sample('Mao')))]
+  [a, b].each_with_index do |model, side|
+    model.zoom_x = model.zoom_y = 0.5
+    model.x = side.zero? ? -HALF / 2 : HALF / 2
+    model.set_motion('Idle', 0, true)
+  end
   frames(2)
   left, right = halves
   before = differing(left, right, 8)
