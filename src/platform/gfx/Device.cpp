@@ -548,6 +548,24 @@ void Device::drawTriangles(const VertexBuffer& buffer, std::size_t first, std::s
   ++impl.drawCalls;
 }
 
+void Device::drawIndexedTriangles(const VertexBuffer& buffer, std::size_t firstIndex, std::size_t count,
+                                  VertexSpace space, const Matrix4& positionTransform) {
+  if (!buffer.resident() || !buffer.indicesValid() || firstIndex >= buffer.indexCount()) return;
+  count = std::min(count, buffer.indexCount() - firstIndex);
+  count -= count % 3;
+  if (count == 0) return;
+  Impl& impl = *m_impl;
+  const bool backBuffer = impl.targets[0] == nullptr;
+  impl.applyTargets(*this);
+  impl.applyRenderState(backBuffer);
+  impl.applySamplersAndTextures();
+  impl.useProgram(space, backBuffer, &positionTransform);
+  glBindVertexArray(buffer.vertexArray());
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                 reinterpret_cast<const void*>(firstIndex * sizeof(std::uint32_t)));
+  ++impl.drawCalls;
+}
+
 void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
   if (vertices == nullptr || quadCount == 0) return;
   Impl& impl = *m_impl;

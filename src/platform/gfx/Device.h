@@ -80,6 +80,10 @@ class Device {
   // resident.
   void drawTriangles(const VertexBuffer& buffer, std::size_t first, std::size_t count, VertexSpace space,
                      const Matrix4& positionTransform);
+  // Indices [firstIndex, firstIndex + count) of the buffer's index list as a triangle list, positions multiplied by
+  // `positionTransform` as above. Nothing for a buffer that is not resident or whose indices name missing vertices.
+  void drawIndexedTriangles(const VertexBuffer& buffer, std::size_t firstIndex, std::size_t count, VertexSpace space,
+                            const Matrix4& positionTransform);
   // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
   void drawQuads(const Vertex* vertices, std::size_t quadCount);
   // An indexed triangle list (three indices per triangle), as meshes are drawn; a triangle naming a vertex past

@@ -25,7 +25,7 @@ VertexBuffer::~VertexBuffer() {
   buffers.erase(std::remove(buffers.begin(), buffers.end(), this), buffers.end());
 }
 
-void VertexBuffer::upload(const Vertex* vertices, std::size_t count) {
+void VertexBuffer::bindOrCreate() {
   if (m_buffer == 0) {
     GLuint array = 0;
     GLuint buffer = 0;
@@ -48,6 +48,10 @@ void VertexBuffer::upload(const Vertex* vertices, std::size_t count) {
     glBindVertexArray(m_vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, m_buffer);
   }
+}
+
+void VertexBuffer::upload(const Vertex* vertices, std::size_t count) {
+  bindOrCreate();
   if (vertices == nullptr) count = 0;
   const auto bytes = static_cast<GLsizeiptr>(count * sizeof(Vertex));
   if (count > m_capacity) {
@@ -60,10 +64,39 @@ void VertexBuffer::upload(const Vertex* vertices, std::size_t count) {
   ++m_uploads;
 }
 
+void VertexBuffer::uploadIndices(const std::uint32_t* indices, std::size_t count) {
+  bindOrCreate();
+  // The element array binding belongs to the vertex array object, so drawing the buffer finds its indices.
+  if (m_indexBuffer == 0) {
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    m_indexBuffer = buffer;
+    m_indexCapacity = 0;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+  }
+  if (indices == nullptr) count = 0;
+  const auto bytes = static_cast<GLsizeiptr>(count * sizeof(std::uint32_t));
+  if (count > m_indexCapacity) {
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, indices, GL_DYNAMIC_DRAW);
+    m_indexCapacity = count;
+  } else if (count > 0) {
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, bytes, indices);
+  }
+  m_indexCount = count;
+  m_largestIndex = count > 0 ? *std::max_element(indices, indices + count) : 0;
+}
+
 void VertexBuffer::releaseGpuCopy() {
   if (m_buffer == 0) return;
   GLuint buffer = m_buffer;
   GLuint array = m_vertexArray;
+  if (m_indexBuffer != 0) {
+    GLuint indices = m_indexBuffer;
+    glDeleteBuffers(1, &indices);
+    m_indexBuffer = 0;
+    m_indexCapacity = 0;
+    m_indexCount = 0;
+  }
   glDeleteBuffers(1, &buffer);
   glDeleteVertexArrays(1, &array);
   m_buffer = 0;

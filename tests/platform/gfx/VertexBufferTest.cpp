@@ -109,6 +109,25 @@ TEST_F(VertexBufferTest, ReleasedBuffersDrawNothingUntilFilledAgain) {
   EXPECT_EQ(pixel(4, 4), kRed);
 }
 
+TEST_F(VertexBufferTest, IndexedRangesDrawOnlyListsNamingItsVertices) {
+  VertexBuffer buffer;
+  const std::vector<Vertex> corners = {{2, 2, 0.5f, 1, kRed, 0, 0},
+                                       {6, 2, 0.5f, 1, kRed, 0, 0},
+                                       {2, 6, 0.5f, 1, kRed, 0, 0},
+                                       {6, 6, 0.5f, 1, kRed, 0, 0}};
+  buffer.upload(corners.data(), corners.size());
+  const std::vector<std::uint32_t> indices = {0, 1, 2, 2, 1, 3};
+  buffer.uploadIndices(indices.data(), indices.size());
+  // The second triangle alone: the lower right half of the square.
+  gfxtest::device()->drawIndexedTriangles(buffer, 3, 3, gfx::VertexSpace::TargetPixels, gfx::Matrix4::identity());
+  EXPECT_EQ(pixel(5, 5), kRed);
+  EXPECT_EQ(pixel(2, 2), kBlack);
+  const std::vector<std::uint32_t> beyond = {0, 1, 4};
+  buffer.uploadIndices(beyond.data(), beyond.size());
+  gfxtest::device()->drawIndexedTriangles(buffer, 0, 3, gfx::VertexSpace::TargetPixels, gfx::Matrix4::identity());
+  EXPECT_EQ(pixel(2, 2), kBlack);
+}
+
 TEST_F(VertexBufferTest, DepthClearedWithTheBackBufferReachesEveryTarget) {
   gfx::Device& device = *gfxtest::device();
   device.renderState().zEnable = true;
