@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -136,6 +137,18 @@ TEST_F(AnimationStateTest, NonLoopingEntryReplacedByEmptyNotifiesInOrder) {
   EXPECT_EQ(notices, expected);
   EXPECT_EQ(state->getCurrent(0), nullptr);
   EXPECT_NEAR(bone("arm").rotation, 0, 1e-3);  // faded back to setup
+}
+
+TEST_F(AnimationStateTest, QueuedEmptyFadeEndsWithThePreviousEntryWhateverTheDefaultMix) {
+  stateData->setDefaultMix(0.1f);
+  state->setAnimation(0, "short", false);  // 0.5 s
+  state->addEmptyAnimation(0, 0.2f, 0);
+  EXPECT_NEAR(state->getCurrent(0)->next->delay, 0.3f, 1e-6);
+  for (int i = 0; i < 60; ++i) step(1 / 60.0f);
+  const auto complete = std::find(notices.begin(), notices.end(), Notice{EventType::Complete, "short", ""});
+  const auto end = std::find(notices.begin(), notices.end(), Notice{EventType::End, "short", ""});
+  EXPECT_LT(complete, end);
+  EXPECT_NE(end, notices.end());
 }
 
 TEST_F(AnimationStateTest, ReplacingAnEntryThatNeverPlayedDoesNotMixFromIt) {

@@ -476,6 +476,11 @@ TrackEntry* AnimationState::addAnimation(int trackIndex, std::string_view animat
 }
 
 TrackEntry* AnimationState::addAnimation(int trackIndex, const Animation* animation, bool loop, float delay) {
+  return queueAnimation(trackIndex, animation, loop, delay, std::nullopt);
+}
+
+TrackEntry* AnimationState::queueAnimation(int trackIndex, const Animation* animation, bool loop, float delay,
+                                           std::optional<float> mixDuration) {
   if (!animation || trackIndex < 0 || trackIndex >= kMaxTracks) return nullptr;
   TrackEntry* last = expandToIndex(trackIndex);
   if (last)
@@ -493,7 +498,7 @@ TrackEntry* AnimationState::addAnimation(int trackIndex, const Animation* animat
           delay += duration * (1 + std::floor(last->trackTime / duration));
         else
           delay += std::max(duration, last->trackTime);
-        delay -= m_data.getMix(last->animation, animation);
+        delay -= mixDuration ? *mixDuration : m_data.getMix(last->animation, animation);
       } else {
         delay = last->trackTime;
       }
@@ -512,8 +517,9 @@ TrackEntry* AnimationState::setEmptyAnimation(int trackIndex, float mixDuration)
 }
 
 TrackEntry* AnimationState::addEmptyAnimation(int trackIndex, float mixDuration, float delay) {
-  if (delay <= 0) delay -= mixDuration;
-  TrackEntry* entry = addAnimation(trackIndex, &emptyAnimation(), false, delay);
+  // The automatic delay makes this entry's own mix, not the default one, end where the previous entry ends; so a
+  // non-looping entry plays to its last frame (and completes) while it fades out.
+  TrackEntry* entry = queueAnimation(trackIndex, &emptyAnimation(), false, delay, mixDuration);
   if (!entry) return nullptr;
   entry->mixDuration = mixDuration;
   entry->trackEnd = mixDuration;

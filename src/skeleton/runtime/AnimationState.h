@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -80,6 +81,7 @@ class AnimationState {
   TrackEntry* addAnimation(int trackIndex, const Animation* animation, bool loop, float delay);
   // Fades the track out to the setup pose over mixDuration.
   TrackEntry* setEmptyAnimation(int trackIndex, float mixDuration);
+  // Queued: with delay <= 0 the fade ends where the previous entry ends.
   TrackEntry* addEmptyAnimation(int trackIndex, float mixDuration, float delay);
   void setEmptyAnimations(float mixDuration);
   void clearTrack(int trackIndex);
@@ -106,6 +108,9 @@ class AnimationState {
     const Event* event;
   };
 
+  // addAnimation, with the mix an automatic delay allows for: `mixDuration`, or the state data's mix when empty.
+  TrackEntry* queueAnimation(int trackIndex, const Animation* animation, bool loop, float delay,
+                             std::optional<float> mixDuration);
   TrackEntry* newEntry(int trackIndex, const Animation* animation, bool loop, TrackEntry* last);
   void freeEntry(TrackEntry* entry);
   TrackEntry* expandToIndex(int trackIndex);
