@@ -206,6 +206,7 @@ int runPlayer(int argc, char** argv) {
     defineGeometry();
 #endif
     defineLive2D();
+    defineSpine();
     defineConsoleInput();
   }
 

@@ -16,6 +16,9 @@
 #include "scene/ViewportClass.h"
 #include "scene/WindowClass.h"
 #endif
+#ifdef QUILLON_HAS_SKELETON
+#include "skeleton/SpineClass.h"
+#endif
 #ifdef QUILLON_HAS_VIDEO
 #include "video/Video.h"
 #endif
@@ -179,6 +182,12 @@ void defineLive2D() {
   const bool debug = debugSwitch != nullptr && *debugSwitch != '\0' && std::string_view(debugSwitch) != "0";
   live2d::setDebugLogEnabled(debug || (g_launchConfig != nullptr && g_launchConfig->consoleRequested()));
   live2d::defineLive2D();
+#endif
+}
+
+void defineSpine() {
+#ifdef QUILLON_HAS_SKELETON
+  skeleton::defineSpineClass();
 #endif
 }
 

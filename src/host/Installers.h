@@ -23,6 +23,8 @@ void defineInputModules();
 void defineGeometry();
 // L2D, likewise, after Geometry; its debug log is on with the console or with QUILLON_DEBUG_LOG set (not "0").
 void defineLive2D();
+// Spine, skeletal animations: defined once at boot, after L2D.
+void defineSpine();
 
 // What the engine's message pumps run: one pump step while a renderer exists, and the end of the process
 // (exit status 0) once that step finds the renderer released.

@@ -52,9 +52,12 @@ def archive(members, seed = 0x1234)
   header + table + body
 end
 
-archived = png([[[255, 0, 0, 255], [0, 255, 0, 128]], [[0, 0, 255, 255], [10, 20, 30, 0]]])
-shadowed = png([[[1, 2, 3, 255]]])
-loose = png([[[200, 200, 200, 255]]])
-File.binwrite('Game.rgss3a', archive([['Graphics\\Pictures\\Archived.png', archived],
-                                      ['Graphics\\Pictures\\Shadowed.png', shadowed]]))
-File.binwrite('Loose.png', loose)
+# Other generators load this file for png and archive; only running it writes the bitmap data.
+if __FILE__ == $PROGRAM_NAME
+  archived = png([[[255, 0, 0, 255], [0, 255, 0, 128]], [[0, 0, 255, 255], [10, 20, 30, 0]]])
+  shadowed = png([[[1, 2, 3, 255]]])
+  loose = png([[[200, 200, 200, 255]]])
+  File.binwrite('Game.rgss3a', archive([['Graphics\\Pictures\\Archived.png', archived],
+                                        ['Graphics\\Pictures\\Shadowed.png', shadowed]]))
+  File.binwrite('Loose.png', loose)
+end

@@ -1,0 +1,46 @@
+#include "skeleton/draw/MyTextureLoader.h"
+
+#include <algorithm>
+
+#include "bitmap/core/Utf8.h"
+#include "skeleton/runtime/Atlas.h"
+
+namespace skeleton {
+
+namespace {
+
+constexpr std::size_t kPathUnits = 260;
+
+}  // namespace
+
+bool pagePathFits(std::string_view utf8Path) {
+  std::size_t units = 1;  // the terminator
+  for (char32_t code : bitmap::decodeUtf8(utf8Path)) units += code > 0xFFFF ? 2 : 1;
+  return units <= kPathUnits;
+}
+
+MyTextureLoader::~MyTextureLoader() {
+  for (std::unique_ptr<bitmap::Bitmap>& image : m_bitmaps) bitmap::freeBitmap(std::move(image));
+}
+
+void MyTextureLoader::load(spine::AtlasPage& page, const std::string& path) {
+  if (!pagePathFits(path)) throw PageLoadError(bitmap::LoadFailure::NotFound, path);
+  bitmap::LoadFailure failure = bitmap::LoadFailure::None;
+  std::unique_ptr<bitmap::Bitmap> image = bitmap::loadImage(path, &failure);
+  if (!image) throw PageLoadError(failure, path);
+  if (page.rendererObject != nullptr) unload(page.rendererObject);
+  page.rendererObject = image.get();
+  page.width = image->width();
+  page.height = image->height();
+  m_bitmaps.push_back(std::move(image));
+}
+
+void MyTextureLoader::unload(void* texture) {
+  auto found = std::find_if(m_bitmaps.begin(), m_bitmaps.end(),
+                            [&](const std::unique_ptr<bitmap::Bitmap>& image) { return image.get() == texture; });
+  if (found == m_bitmaps.end()) return;
+  bitmap::freeBitmap(std::move(*found));
+  m_bitmaps.erase(found);
+}
+
+}  // namespace skeleton
