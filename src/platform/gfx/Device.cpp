@@ -135,6 +135,9 @@ struct Device::Impl {
   void applyRenderState(bool backBuffer);
   void applySamplersAndTextures();
   void useProgram(VertexSpace space, bool backBuffer, const Matrix4* positionTransform = nullptr);
+  // Everything a draw from a vertex buffer needs, the buffer's vertex array bound last.
+  void prepareBufferDraw(Device& device, const VertexBuffer& buffer, VertexSpace space,
+                         const Matrix4& positionTransform);
   // Returns the index of the first uploaded vertex.
   std::size_t uploadVertices(const Vertex* vertices, std::size_t count);
 };
@@ -486,6 +489,16 @@ std::size_t Device::Impl::uploadVertices(const Vertex* vertices, std::size_t cou
   return first;
 }
 
+void Device::Impl::prepareBufferDraw(Device& device, const VertexBuffer& buffer, VertexSpace space,
+                                     const Matrix4& positionTransform) {
+  const bool backBuffer = targets[0] == nullptr;
+  applyTargets(device);
+  applyRenderState(backBuffer);
+  applySamplersAndTextures();
+  useProgram(space, backBuffer, &positionTransform);
+  glBindVertexArray(buffer.vertexArray());
+}
+
 void Device::clear(ClearFlags flags, std::uint32_t colour, float z) {
   Impl& impl = *m_impl;
   impl.applyTargets(*this);
@@ -537,15 +550,9 @@ void Device::drawTriangles(const VertexBuffer& buffer, std::size_t first, std::s
   count = std::min(count, buffer.size() - first);
   count -= count % 3;
   if (count == 0) return;
-  Impl& impl = *m_impl;
-  const bool backBuffer = impl.targets[0] == nullptr;
-  impl.applyTargets(*this);
-  impl.applyRenderState(backBuffer);
-  impl.applySamplersAndTextures();
-  impl.useProgram(space, backBuffer, &positionTransform);
-  glBindVertexArray(buffer.vertexArray());
+  m_impl->prepareBufferDraw(*this, buffer, space, positionTransform);
   glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
-  ++impl.drawCalls;
+  ++m_impl->drawCalls;
 }
 
 void Device::drawIndexedTriangles(const VertexBuffer& buffer, std::size_t firstIndex, std::size_t count,
@@ -554,16 +561,10 @@ void Device::drawIndexedTriangles(const VertexBuffer& buffer, std::size_t firstI
   count = std::min(count, buffer.indexCount() - firstIndex);
   count -= count % 3;
   if (count == 0) return;
-  Impl& impl = *m_impl;
-  const bool backBuffer = impl.targets[0] == nullptr;
-  impl.applyTargets(*this);
-  impl.applyRenderState(backBuffer);
-  impl.applySamplersAndTextures();
-  impl.useProgram(space, backBuffer, &positionTransform);
-  glBindVertexArray(buffer.vertexArray());
+  m_impl->prepareBufferDraw(*this, buffer, space, positionTransform);
   glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
                  reinterpret_cast<const void*>(firstIndex * sizeof(std::uint32_t)));
-  ++impl.drawCalls;
+  ++m_impl->drawCalls;
 }
 
 void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
