@@ -1,14 +1,14 @@
 # Spine through the real player with the sample skeletons of the test data: the JSON and binary forms draw the
 # same picture; x and y move it in screen pixels and zoom scales it; spineboy's footsteps arrive with their data;
 # goblins' skins differ and combine. Skips, saying so, where the samples are not there.
-# file: Spine <- ../../../shared/testdata/spine38
-unless File.directory?('Spine/spineboy')
-  puts 'skipped: the skeleton samples (shared/testdata/spine38) are not here'
+SAMPLES = "#{ENV['QUILLON_TESTDATA']}/spine38"
+unless File.directory?("#{SAMPLES}/spineboy")
+  puts "skipped: no skeleton samples under #{SAMPLES}"
   exit 0
 end
 
 def spineboy(form)
-  spine = made(Spine.new('Spine/spineboy/spineboy.atlas', "Spine/spineboy/spineboy-ess.#{form}"))
+  spine = made(Spine.new("#{SAMPLES}/spineboy/spineboy.atlas", "#{SAMPLES}/spineboy/spineboy-ess.#{form}"))
   spine.zoom_x = spine.zoom_y = 0.4
   spine.y = 150
   spine.set_animation(0, 'idle')
@@ -81,7 +81,7 @@ def footsteps
 end
 
 def goblins(names)
-  spine = made(Spine.new('Spine/goblins/goblins.atlas', 'Spine/goblins/goblins-pro.skel'))
+  spine = made(Spine.new("#{SAMPLES}/goblins/goblins.atlas", "#{SAMPLES}/goblins/goblins-pro.skel"))
   spine.y = 150
   spine.set_skin(names)
   spine.update
