@@ -8,6 +8,7 @@
 #include "bitmap/core/Filters.h"
 #include "bitmap/core/ImageCodec.h"
 #include "bitmap/private/BitmapArgs.h"
+#include "engine/FileLayer.h"
 #include "platform/gfx/Texture.h"
 
 namespace bitmap {
@@ -200,7 +201,7 @@ Value bitmapSetFont(Self<Bitmap> self, Value font) {
 
 // Failures reach no script; the log line says what happened.
 Value bitmapSavePng(Bitmap& record, Value path) {
-  const std::string file(bindings::stringView(path));
+  const std::string file = engine::FileLayer::instance().pathForWriting(bindings::stringView(path));
   if (!savePng(withPixels(record).pixels(), file)) std::fprintf(stderr, "[bitmap] save_png %s: failed\n", file.c_str());
   return path;
 }

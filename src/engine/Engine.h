@@ -4,6 +4,9 @@
 // classes. The host calls the six exports in the boot order; the player fills the hook slots, which the
 // engine calls at the moments the original library reached its patched call sites.
 
+#include <string>
+#include <vector>
+
 #include "engine/ScriptApi.h"
 
 namespace engine {
@@ -73,7 +76,13 @@ void showMessageBox(const char* text);
 // Does nothing before the interpreter starts.
 void settleCollector();
 
-// Exit status the game asked for with `exit(n)`; 0 for every other way a game ends.
+// Where RGSSSetupRTP looks for the runtime package `name`, in search order: each $QUILLON_RTP_PATH entry (a
+// folder holding packages, or the package folder itself), the per-user folder that `quillon --install-rtp`
+// fills, the share folder beside an installed player, and /usr/share/quillon/rtp.
+std::vector<std::string> runtimePackageFolders(const std::string& name);
+
+// Exit status the game asked for with `exit(n)`; 1 when its scripts file or archive cannot be read; 0 for every
+// other way a game ends.
 int exitStatus();
 
 }  // namespace engine

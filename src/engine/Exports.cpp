@@ -9,6 +9,7 @@
 #include "engine/FileLayer.h"
 #include "engine/FontRegistry.h"
 #include "engine/IniFile.h"
+#include "engine/UserFolders.h"
 #include "engine/private/EngineClasses.h"
 #include "engine/private/GameMain.h"
 #include "engine/private/Interpreter.h"
@@ -36,9 +37,21 @@ void call(void (*slot)()) {
   }
 }
 
-// Where a runtime package named `name` may be installed, in search order. A $QUILLON_RTP_PATH entry is
-// either a folder holding packages or a package folder itself.
-std::vector<std::string> runtimeCandidates(const std::string& name) {
+// PREFIX/share/quillon/rtp/NAME for a player installed as PREFIX/bin/quillon; empty elsewhere.
+std::string runtimeFolderBesideExecutable(const std::string& name) {
+  std::error_code error;
+  std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || executable.parent_path().filename() != "bin") {
+    return {};
+  }
+  return (executable.parent_path().parent_path() / "share/quillon/rtp" / name).lexically_normal().string();
+}
+
+}  // namespace
+
+// A $QUILLON_RTP_PATH entry is either a folder holding packages or a package folder itself. An installed
+// player also looks in the share folder of its own prefix.
+std::vector<std::string> runtimePackageFolders(const std::string& name) {
   std::vector<std::string> folders;
   if (const char* list = std::getenv("QUILLON_RTP_PATH")) {
     std::string paths = list;
@@ -57,14 +70,15 @@ std::vector<std::string> runtimeCandidates(const std::string& name) {
       start = end + 1;
     }
   }
-  if (const char* home = std::getenv("HOME")) {
-    folders.push_back(std::string(home) + "/.local/share/quillon/rtp/" + name);
+  folders.push_back(installedRuntimeFolder(name));
+  std::string beside = runtimeFolderBesideExecutable(name);
+  std::string system = "/usr/share/quillon/rtp/" + name;
+  if (!beside.empty() && beside != system) {
+    folders.push_back(beside);
   }
-  folders.push_back("/usr/share/quillon/rtp/" + name);
+  folders.push_back(system);
   return folders;
 }
-
-}  // namespace
 
 void initInterpreterStack(void* stackBase) {
   ruby_init_stack(static_cast<volatile VALUE*>(stackBase));
@@ -107,7 +121,7 @@ extern "C" int RGSSSetupRTP(const char* configPath, char* buffer, int bufferSize
     return 1;
   }
   std::error_code error;
-  for (const std::string& folder : runtimeCandidates(name)) {
+  for (const std::string& folder : runtimePackageFolders(name)) {
     if (std::filesystem::is_directory(folder, error)) {
       g_runtimeFolders.push_back(folder);
       FileLayer::instance().setRuntimeFolders(g_runtimeFolders);
@@ -151,7 +165,10 @@ extern "C" void RGSSEval(const char* text) {
 extern "C" void RGSSGameMain(void* window, const char* scripts, const char* archive) {
   std::string archiveError;
   if (archive != nullptr && *archive != '\0' && !FileLayer::instance().setArchive(archive, &archiveError)) {
-    showMessageBox(("Failed to open the game archive " + std::string(archive) + ": " + archiveError).c_str());
+    showMessageBox(
+        ("Failed to open the game archive " + FileLayer::instance().describePath(archive) + ": " + archiveError)
+            .c_str());
+    setExitStatus(1);
     return;
   }
   if (g_hooks.installWindowProc != nullptr) {

@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <unordered_map>
 
 #include "engine/private/Archive.h"
@@ -271,6 +274,81 @@ void FileLayer::setRuntimeFolders(std::vector<std::string> folders) {
   m_directories->clear();
 }
 
+void FileLayer::setUserDataFolder(std::string folder) {
+  m_userData = std::move(folder);
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(m_gameFolder, error);
+  m_absoluteGameFolder = error ? std::string() : absolute.lexically_normal().string();
+  m_directories->clear();
+}
+
+std::optional<std::vector<std::string>> FileLayer::insideGameFolder(std::string_view name) const {
+  auto split = splitName(name);
+  if (!split) return std::nullopt;
+  if (!split->absolute) {
+    if (split->escapes) return std::nullopt;
+    return std::move(split->parts);
+  }
+  const auto folder = splitName(m_absoluteGameFolder);
+  if (!folder || split->parts.size() <= folder->parts.size() ||
+      !std::equal(folder->parts.begin(), folder->parts.end(), split->parts.begin())) {
+    return std::nullopt;
+  }
+  return std::vector<std::string>(split->parts.begin() + static_cast<std::ptrdiff_t>(folder->parts.size()),
+                                  split->parts.end());
+}
+
+std::string FileLayer::pathForWriting(std::string_view name) const {
+  if (m_userData.empty()) return std::string(name);
+  const auto parts = insideGameFolder(name);
+  if (!parts) return std::string(name);
+  std::error_code ignored;
+  std::filesystem::create_directories(m_userData, ignored);
+  // Folders and files keep the spelling of a copy already there, as they would on the game's own file system.
+  std::string folder = m_userData;
+  for (std::size_t i = 0; i + 1 < parts->size(); ++i) {
+    if (auto existing = findChild(*m_directories, folder, (*parts)[i], EntryType::Directory)) {
+      folder = std::move(*existing);
+    } else {
+      folder = childPath(folder, (*parts)[i]);
+      ::mkdir(folder.c_str(), 0777);
+    }
+  }
+  if (auto existing = findChild(*m_directories, folder, parts->back(), EntryType::File)) return *existing;
+  return childPath(folder, parts->back());
+}
+
+std::string FileLayer::pathForReading(std::string_view name) const {
+  if (m_userData.empty()) return std::string(name);
+  const auto parts = insideGameFolder(name);
+  if (!parts) return std::string(name);
+  std::string folder = m_userData;
+  for (std::size_t i = 0; i + 1 < parts->size(); ++i) {
+    auto next = findChild(*m_directories, folder, (*parts)[i], EntryType::Directory);
+    if (!next) return std::string(name);
+    folder = std::move(*next);
+  }
+  for (EntryType type : {EntryType::File, EntryType::Directory}) {
+    if (auto found = findChild(*m_directories, folder, parts->back(), type)) return *found;
+  }
+  return std::string(name);
+}
+
+std::string FileLayer::describePath(std::string_view name) const {
+  std::string path;
+  if (const auto location = locate(name, FileKind::Any); location && !location->entry) {
+    path = location->diskPath;
+  } else if (const auto split = splitName(name)) {
+    path = split->absolute ? "/" + joinParts(split->parts, split->parts.size())
+                           : childPath(m_gameFolder, joinParts(split->parts, split->parts.size()));
+  } else {
+    path = std::string(name);
+  }
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
 std::optional<FileLayer::Location> FileLayer::locate(std::string_view name, FileKind kind) const {
   const auto split = splitName(name);
   if (!split) return std::nullopt;
@@ -284,6 +362,13 @@ std::optional<FileLayer::Location> FileLayer::locate(std::string_view name, File
     for (const auto& candidate : candidates) {
       const std::string folded = folder.empty() ? foldFileName(candidate) : folder + '/' + foldFileName(candidate);
       if (const auto* entry = m_archive->find(folded)) return Location{entry, {}};
+    }
+  }
+  if (!m_userData.empty()) {
+    if (auto parts = insideGameFolder(name)) {
+      SplitName written{std::move(*parts)};
+      if (auto path = findUnder(*m_directories, m_userData, written, candidates))
+        return Location{nullptr, std::move(*path)};
     }
   }
   if (auto path = findUnder(*m_directories, split->absolute ? "/" : m_gameFolder, *split, candidates)) {

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "bindings/Binding.h"
-#include "engine/Engine.h"
 #include "bindings/Color.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
 #include "bitmap/core/ImageCodec.h"
+#include "engine/Engine.h"
+#include "engine/FileLayer.h"
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Texture.h"
 #include "platform/window/Screen.h"
@@ -182,7 +183,7 @@ Value savePngNow(Viewport& viewport, std::string_view path) {
   const engine::RectData whole{0, 0, target.width(), target.height()};
   const std::vector<bitmap::Pixel> pixels = readArea(target, whole);
   if (!bitmap::savePng(bitmap::ConstPixelView(pixels.data(), whole.width, whole.height, whole.width),
-                       std::string(path))) {
+                       engine::FileLayer::instance().pathForWriting(path))) {
     std::fprintf(stderr, "[viewport] could not write %.*s\n", static_cast<int>(path.size()), path.data());
   }
   return api().nil;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/FileLayer.h"
 #include "video/private/FfmpegHandles.h"
 
 namespace video {
@@ -127,7 +128,9 @@ std::string wavPathFor(const std::string& path) {
   return (hasExtension ? path.substr(0, dot) : path) + ".wav";
 }
 
-VideoReader::VideoReader(std::string path) : m_path(std::move(path)), m_wavPath(wavPathFor(m_path)) {
+// A game that cannot write its folder finds the sound track in its user data folder, where it was written.
+VideoReader::VideoReader(std::string path)
+    : m_path(std::move(path)), m_wavPath(engine::FileLayer::instance().pathForReading(wavPathFor(m_path))) {
   openVideo();
   if (m_ok) openAudio();
 }
@@ -233,6 +236,7 @@ void VideoReader::openAudio() {
     std::fprintf(stderr, "[video] %s: sound track not decodable: %s\n", m_path.c_str(), error.c_str());
     return;
   }
+  m_wavPath = engine::FileLayer::instance().pathForWriting(wavPathFor(m_path));
   WaveWriter writer(m_wavPath, m_audioFormat);
   ResampleHandle resampler;
   AVChannelLayout layout{};

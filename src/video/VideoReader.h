@@ -1,7 +1,8 @@
 #pragma once
 
 // One opened movie: its picture decoded frame by frame into 24-bit rows, bottom row first (the layout the
-// renderer's "Video" pass unpacks), and its sound track written once as a 16-bit PCM ".wav" beside it.
+// renderer's "Video" pass unpacks), and its sound track written once as a 16-bit PCM ".wav" beside it (or at
+// its place in the game's user data folder, engine/FileLayer.h).
 // Any container and codec FFmpeg reads will do; FFmpeg stays behind this header.
 
 #include <cstdint>

@@ -155,5 +155,51 @@ TEST_F(FileLayerTest, UnreadableArchiveLeavesLooseFilesInUse) {
   EXPECT_EQ(text("Data/Scripts.rvdata2"), "<missing>");
 }
 
+// A game folder that cannot be written sends what it writes to the user data folder and reads it back first.
+class UserDataTest : public FileLayerTest {
+ protected:
+  void SetUp() override {
+    FileLayerTest::SetUp();
+    m_data = m_root + "/data/games/Quest-0000abcd";
+    m_layer.setUserDataFolder(m_data);
+  }
+  std::string m_data;
+};
+
+TEST_F(UserDataTest, WritesInsideTheGameFolderGoToTheUserDataFolder) {
+  EXPECT_EQ(m_layer.pathForWriting("Save01.rvdata2"), m_data + "/Save01.rvdata2");
+  EXPECT_EQ(m_layer.pathForWriting("Save\\Slot\\1.rvdata2"), m_data + "/Save/Slot/1.rvdata2");
+  EXPECT_TRUE(fs::is_directory(m_data + "/Save/Slot"));
+  EXPECT_EQ(m_layer.pathForWriting(m_game + "/Graphics/shot.png"), m_data + "/Graphics/shot.png");
+  // A copy already there keeps its spelling, as on the case-insensitive file systems games were made on.
+  put(m_data + "/Save/Slot/Old.rvdata2", "old");
+  EXPECT_EQ(m_layer.pathForWriting("SAVE/slot/old.rvdata2"), m_data + "/Save/Slot/Old.rvdata2");
+  // Names outside the game folder are the script's own business.
+  for (const std::string& name : {std::string("../Beside.txt"), m_root + "/Beside.txt", std::string("/tmp/x")}) {
+    EXPECT_EQ(m_layer.pathForWriting(name), name);
+  }
+}
+
+TEST_F(UserDataTest, ReadsFindTheUserCopyFirst) {
+  put(m_data + "/Graphics/System/Window.png", "saved window");
+  put(m_data + "/Graphics/Characters/Actor1.png", "saved actor");
+  EXPECT_EQ(text("graphics/system/window", FileKind::Image), "saved window");
+  EXPECT_EQ(text("Graphics/Characters/Actor1.png"), "archived actor");  // the archive still comes first
+  EXPECT_EQ(text("Audio/BGM/Theme.ogg"), "theme");
+  EXPECT_EQ(m_layer.pathForReading("Graphics/System/WINDOW.png"), m_data + "/Graphics/System/Window.png");
+  EXPECT_EQ(m_layer.pathForReading("Graphics"), m_data + "/Graphics");
+  EXPECT_EQ(m_layer.pathForReading("Audio/BGM/Theme.ogg"), "Audio/BGM/Theme.ogg");
+
+  m_layer.setUserDataFolder("");
+  EXPECT_EQ(text("Graphics/System/Window.png"), "game window");
+  EXPECT_EQ(m_layer.pathForWriting("Save01.rvdata2"), "Save01.rvdata2");
+  EXPECT_EQ(m_layer.pathForReading("Graphics/System/Window.png"), "Graphics/System/Window.png");
+}
+
+TEST_F(FileLayerTest, DescribedPathsAreAbsoluteWithSlashes) {
+  EXPECT_EQ(m_layer.describePath("audio\\bgm\\theme.ogg"), m_game + "/Audio/BGM/Theme.ogg");
+  EXPECT_EQ(m_layer.describePath("Data\\Missing.rvdata2"), m_game + "/Data/Missing.rvdata2");
+}
+
 }  // namespace
 }  // namespace engine

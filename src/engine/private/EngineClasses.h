@@ -15,6 +15,10 @@ void defineEngineClasses();
 // Win32API::Native, which the Win32API and DL stand-ins answer through.
 void defineWin32Natives();
 
+// For a game whose folder cannot be written: the helpers that the user data script (scripts/userdata.rb) maps
+// file names with. False, defining nothing, when the game folder is written directly.
+bool defineUserDataFiles();
+
 VALUE rectClass();
 VALUE tableClass();
 RectData* rectData(VALUE rect);

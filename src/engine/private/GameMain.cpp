@@ -55,8 +55,9 @@ VALUE marshalLoad(VALUE data) {
 bool loadSections(const std::string& path, std::vector<Section>* sections, std::string* failure) {
   std::string error;
   auto bytes = FileLayer::instance().read(path, FileKind::Any, &error);
+  const std::string shown = FileLayer::instance().describePath(path);
   if (!bytes) {
-    *failure = "Failed to load the scripts file " + path + (error.empty() ? ": file not found." : ": " + error);
+    *failure = "Failed to load the scripts file " + shown + (error.empty() ? ": file not found." : ": " + error);
     return false;
   }
   VALUE data = rb_str_new(reinterpret_cast<const char*>(bytes->data()), static_cast<long>(bytes->size()));
@@ -65,11 +66,11 @@ bool loadSections(const std::string& path, std::vector<Section>* sections, std::
   if (state != 0) {
     std::string reason = rubyString(rb_obj_as_string(rb_errinfo()));
     rb_set_errinfo(Qnil);
-    *failure = "Failed to load the scripts file " + path + ": " + reason;
+    *failure = "Failed to load the scripts file " + shown + ": " + reason;
     return false;
   }
   auto corrupt = [&](const std::string& what) {
-    *failure = "Failed to load the scripts file " + path + ": " + what;
+    *failure = "Failed to load the scripts file " + shown + ": " + what;
     return false;
   };
   if (!RB_TYPE_P(list, T_ARRAY)) {
@@ -176,6 +177,7 @@ void runScripts(const std::string& scriptsPath) {
   std::string failure;
   if (!loadSections(scriptsPath, &sections, &failure)) {
     showMessageBox(failure.c_str());
+    setExitStatus(1);
     return;
   }
   std::set<std::string> names;

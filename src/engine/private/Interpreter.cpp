@@ -15,6 +15,7 @@ extern const char kCompatScript[];
 extern const char kDlScript[];
 extern const char kRpgScript[];
 extern const char kWin32ApiScript[];
+extern const char kUserDataScript[];
 
 namespace engine {
 
@@ -78,6 +79,9 @@ void startInterpreter() {
 
   defineEngineClasses();
   runBuiltinScript(kCompatScript, "compat");
+  if (defineUserDataFiles()) {
+    runBuiltinScript(kUserDataScript, "user data");
+  }
   defineWin32Natives();
   runBuiltinScript(kDlScript, "DL");
   runBuiltinScript(kWin32ApiScript, "Win32API");

@@ -53,8 +53,9 @@ VALUE loadData(VALUE, VALUE name) {
 VALUE saveData(VALUE, VALUE object, VALUE name) {
   VALUE path = slashPath(name);
   VALUE bytes = rb_marshal_dump(object, Qnil);
-  int error = writeFileAtomically(std::string(RSTRING_PTR(path), static_cast<size_t>(RSTRING_LEN(path))),
-                                  RSTRING_PTR(bytes), static_cast<size_t>(RSTRING_LEN(bytes)));
+  int error = writeFileAtomically(
+      FileLayer::instance().pathForWriting(std::string_view(RSTRING_PTR(path), static_cast<size_t>(RSTRING_LEN(path)))),
+      RSTRING_PTR(bytes), static_cast<size_t>(RSTRING_LEN(bytes)));
   RB_GC_GUARD(bytes);
   if (error != 0) {
     errno = error;
