@@ -2,20 +2,27 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #ifdef QUILLON_HAS_AUDIO
 #include "audio/Audio.h"
 #endif
 #include "engine/Engine.h"
+#include "engine/FileLayer.h"
+#include "engine/UserFolders.h"
 #include "host/BlankRenderer.h"
 #include "host/EngineLibrary.h"
 #include "host/Installers.h"
 #include "host/LaunchConfig.h"
+#include "host/RuntimeInstall.h"
 #ifdef QUILLON_HAS_RENDER
 #include "host/RendererBridge.h"
 #endif
@@ -32,6 +39,9 @@ namespace host {
 
 namespace {
 
+constexpr int kStartupFailed = 1;
+constexpr int kUsageError = 2;
+
 // What the end of a run undoes, in the original's order: the library, then the window. The window class's
 // counterpart, SDL's video subsystem, stays up until the process ends.
 struct StartedPieces {
@@ -46,8 +56,8 @@ struct StartedPieces {
 };
 
 void startupError(const LaunchConfig& config, const windowing::GameWindow* owner, std::string_view format,
-                  std::string_view value = {}) {
-  windowing::showErrorBox(config.titleValue, formatStartupMessage(format, value), owner);
+                  std::string_view value, std::string_view english) {
+  windowing::reportError(config.titleValue, formatStartupMessage(format, value, english), owner);
 }
 
 void engineMessageBox(const char* caption, const char* text) {
@@ -58,14 +68,14 @@ void engineMessageBox(const char* caption, const char* text) {
 bool createWindowAndLoadLibrary(LaunchConfig& config, StartedPieces& pieces) {
   std::string reason;
   if (!windowing::startVideo(&reason)) {
-    std::fprintf(stderr, "[host] video: %s\n", reason.c_str());
-    startupError(config, nullptr, kRegisterClassFailed, config.windowClassName);
+    startupError(config, nullptr, kRegisterClassFailed, config.windowClassName,
+                 "Cannot start the display: " + reason + ".");
     return false;
   }
   pieces.window = windowing::GameWindow::create(config.titleValue, config.screenWidth, config.screenHeight, &reason);
   if (pieces.window == nullptr) {
-    std::fprintf(stderr, "[host] window: %s\n", reason.c_str());
-    startupError(config, nullptr, kCreateWindowFailed, config.titleValue);
+    startupError(config, nullptr, kCreateWindowFailed, config.titleValue,
+                 "Cannot create the game window: " + reason + ".");
     return false;
   }
   windowing::GameWindow& window = *pieces.window;
@@ -82,12 +92,12 @@ bool createWindowAndLoadLibrary(LaunchConfig& config, StartedPieces& pieces) {
     case LibraryFailure::None:
       break;
     case LibraryFailure::LoadFailed:
-      std::fprintf(stderr, "[host] engine library: %s\n", detail.c_str());
-      startupError(config, &window, kLoadLibraryFailed, config.libraryValue);
+      startupError(config, &window, kLoadLibraryFailed, config.libraryValue,
+                   "Cannot load the engine library " + realPath(config.libraryValue) + ": " + detail);
       return false;
     case LibraryFailure::WrongAbi:
-      std::fprintf(stderr, "[host] engine library: %s\n", detail.c_str());
-      startupError(config, &window, kWrongLibrary);
+      startupError(config, &window, kWrongLibrary, {},
+                   realPath(config.libraryValue) + " is not an engine library for this player (" + detail + ").");
       return false;
   }
   config.engineLibrary = pieces.library.handle();
@@ -98,19 +108,23 @@ bool createWindowAndLoadLibrary(LaunchConfig& config, StartedPieces& pieces) {
 bool startInterpreter(LaunchConfig& config, StartedPieces& pieces) {
   std::string missing;
   if (!pieces.library.resolve(&config.entryPoints, &missing)) {
-    startupError(config, pieces.window.get(), kExportMissing, missing);
+    startupError(config, pieces.window.get(), kExportMissing, missing,
+                 "The engine library " + realPath(config.libraryValue) + " lacks the function " + missing + ".");
     return false;
   }
   const EngineEntryPoints& engine = config.entryPoints;
   char runtime[1024] = {};
   if (engine.setupRtp(config.configPath.c_str(), runtime, sizeof(runtime)) == 0) {
     runtime[sizeof(runtime) - 1] = '\0';
-    startupError(config, pieces.window.get(), kRuntimeMissing, runtime);
+    startupError(config, pieces.window.get(), kRuntimeMissing, runtime,
+                 runtimeMissingText(runtime, engine::runtimePackageFolders(runtime)));
     return false;
   }
   engine.initialize3(pieces.library.handle());
   if (engine.exInitialize != nullptr && engine.exInitialize(pieces.window.get()) == 0) {
-    startupError(config, pieces.window.get(), kExInitializeFailed, "RGSSExInitialize");
+    startupError(config, pieces.window.get(), kExInitializeFailed, "RGSSExInitialize",
+                 "The engine library " + realPath(config.libraryValue) +
+                     " could not initialise its extensions (RGSSExInitialize).");
     return false;
   }
   engine.setupFonts();
@@ -123,20 +137,65 @@ bool startInterpreter(LaunchConfig& config, StartedPieces& pieces) {
   return true;
 }
 
-}  // namespace
+// Where a game folder that cannot be written keeps what the game writes; one line tells the player where.
+void redirectWritesWhenReadOnly(const LaunchConfig& config) {
+  std::error_code error;
+  std::string folder = std::filesystem::current_path(error).string();
+  if (error || engine::folderWritable(folder)) {
+    return;
+  }
+  std::string data = engine::gameDataFolder(config.titleValue, folder);
+  engine::FileLayer::instance().setUserDataFolder(data);
+  std::fprintf(stderr, "quillon: the game folder %s cannot be written; the game saves in %s\n", folder.c_str(),
+               data.c_str());
+}
 
-int runPlayer(int argc, char** argv) {
-  Invocation invocation = parseInvocation(argc, argv);
+// Relative entries of $QUILLON_RTP_PATH mean the folder the player was started in, not the game folder it
+// moves to.
+void anchorRuntimePath() {
+  const char* list = std::getenv("QUILLON_RTP_PATH");
+  if (list == nullptr) {
+    return;
+  }
+  std::string anchored;
+  std::string_view rest = list;
+  for (bool first = true; first || !rest.empty(); first = false) {
+    std::size_t end = std::min(rest.find(':'), rest.size());
+    std::string_view entry = rest.substr(0, end);
+    rest = end < rest.size() ? rest.substr(end + 1) : std::string_view();
+    if (!first) {
+      anchored += ':';
+    }
+    anchored += entry.empty() ? std::string() : realPath(entry);
+  }
+  ::setenv("QUILLON_RTP_PATH", anchored.c_str(), 1);
+}
+
+// A start-up failure before there is a window or a title.
+int fail(const std::string& text) {
+  windowing::reportError("Quillon", text, nullptr);
+  return kStartupFailed;
+}
+
+int playGame(const Invocation& invocation) {
+  std::error_code error;
+  if (!std::filesystem::exists(invocation.gamePath, error)) {
+    return fail("There is no game at " + realPath(invocation.gamePath) + ".");
+  }
   std::string executable = executablePathFor(invocation.gamePath);
+  anchorRuntimePath();
 
   // Step 1. Never freed: the console reader may still be appending while the process exits.
   g_launchConfig = std::make_unique<LaunchConfig>(executable, invocation.commandLine).release();
   LaunchConfig& config = *g_launchConfig;
-  if (::chdir(config.executableFolder.c_str()) != 0) {
-    std::fprintf(stderr, "quillon: cannot enter the game folder %s: %s\n", config.executableFolder.c_str(),
-                 std::strerror(errno));
-    return 1;
+  if (!std::filesystem::is_regular_file(config.configPath, error)) {
+    return fail("No game in " + config.executableFolder + ": " + config.configPath +
+                " does not exist. Give the game's folder with --game PATH.");
   }
+  if (::chdir(config.executableFolder.c_str()) != 0) {
+    return fail("Cannot enter the game folder " + config.executableFolder + ": " + std::strerror(errno) + ".");
+  }
+  redirectWritesWhenReadOnly(config);
 
   // Step 2.
   windowing::g_screenWidth = windowing::g_windowWidth = config.screenWidth;
@@ -147,7 +206,7 @@ int runPlayer(int argc, char** argv) {
   StartedPieces pieces;
   if (!createWindowAndLoadLibrary(config, pieces)) {
     pieces.release();
-    return 0;
+    return kStartupFailed;
   }
   WindowProcedure procedure({teardown, [] { windowing::showAboutBox(session().window); },
                              [] {
@@ -174,7 +233,7 @@ int runPlayer(int argc, char** argv) {
     teardown();
     pieces.release();
     session().procedure = nullptr;
-    return 0;
+    return kStartupFailed;
   }
 
   // Step 8.
@@ -221,6 +280,32 @@ int runPlayer(int argc, char** argv) {
   pieces.release();
   session().procedure = nullptr;
   return engine::exitStatus();
+}
+
+}  // namespace
+
+int runPlayer(int argc, char** argv) {
+  Invocation invocation = parseInvocation(argc, argv);
+  switch (invocation.action) {
+    case Invocation::Action::Help:
+      std::fputs(usageText().c_str(), stdout);
+      return 0;
+    case Invocation::Action::Version:
+      std::printf("quillon %s\n", QUILLON_VERSION);
+      return 0;
+    case Invocation::Action::UsageError:
+      std::fprintf(stderr, "quillon: %s\n\n%s", invocation.error.c_str(), usageText().c_str());
+      // Started from a desktop entry there is no terminal to read that.
+      if (!::isatty(STDERR_FILENO) && windowing::hasDisplay()) {
+        windowing::showErrorBox("Quillon", "quillon: " + invocation.error, nullptr);
+      }
+      return kUsageError;
+    case Invocation::Action::InstallRuntime:
+      return installRuntimePackage(invocation.runtimeSource, invocation.runtimeName) ? 0 : kStartupFailed;
+    case Invocation::Action::Play:
+      break;
+  }
+  return playGame(invocation);
 }
 
 }  // namespace host

@@ -66,8 +66,9 @@ bool CApiHook::write(std::uint8_t opcode, void* site, const void* target, int le
   m_site = site;
   m_length = length;
   if (!readMemory(site, m_previous.data(), static_cast<std::size_t>(length))) {
-    windowing::showErrorBox("提示", "无法正确启动游戏，请关闭调试器", nullptr);
-    std::_Exit(0);
+    windowing::reportError(
+        "提示", "无法正确启动游戏，请关闭调试器\nThe game cannot start correctly: close the debugger.", nullptr);
+    std::_Exit(1);
   }
   auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(displacement));
   m_patch[0] = opcode;

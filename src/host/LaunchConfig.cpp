@@ -13,18 +13,76 @@ LaunchConfig* g_launchConfig = nullptr;
 
 Invocation parseInvocation(int argc, const char* const* argv) {
   Invocation invocation;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view argument = argv[i];
-    if (argument == "--game" && i + 1 < argc) {
-      invocation.gamePath = argv[++i];
+  auto fail = [&](std::string error) {
+    invocation.action = Invocation::Action::UsageError;
+    invocation.error = std::move(error);
+    return invocation;
+  };
+  int i = 1;
+  for (; i < argc && argv[i][0] == '-'; ++i) {
+    std::string_view option = argv[i];
+    if (option == "--") {
+      ++i;
+      break;
+    }
+    if (option == "-h" || option == "--help") {
+      invocation.action = Invocation::Action::Help;
+      return invocation;
+    }
+    if (option == "-V" || option == "--version") {
+      invocation.action = Invocation::Action::Version;
+      return invocation;
+    }
+    if (option == "--game" || option.starts_with("--game=")) {
+      std::string path = option == "--game" ? (i + 1 < argc ? argv[++i] : "") : std::string(option.substr(7));
+      if (path.empty()) {
+        return fail("--game needs a game folder");
+      }
+      invocation.gamePath = std::move(path);
       continue;
     }
+    if (option == "--install-rtp") {
+      if (i + 1 >= argc || argc - i > 3) {
+        return fail("--install-rtp takes SOURCE and an optional NAME");
+      }
+      invocation.action = Invocation::Action::InstallRuntime;
+      invocation.runtimeSource = argv[i + 1];
+      invocation.runtimeName = i + 2 < argc ? argv[i + 2] : "";
+      return invocation;
+    }
+    return fail("unknown option '" + std::string(option) + "'");
+  }
+  for (; i < argc; ++i) {
     if (!invocation.commandLine.empty()) {
       invocation.commandLine += ' ';
     }
-    invocation.commandLine += argument;
+    invocation.commandLine += argv[i];
   }
   return invocation;
+}
+
+std::string usageText() {
+  return R"(Usage: quillon [--game PATH] [WORDS...]
+       quillon --install-rtp SOURCE [NAME]
+Plays the game in PATH: a game folder (holding Game.ini) or a file in it; default: the current folder.
+
+Options:
+  --game PATH                  the game to play
+  --install-rtp SOURCE [NAME]  installs a runtime package from a folder or a .zip into
+                               ~/.local/share/quillon/rtp/NAME (default NAME: the package's folder name)
+  -h, --help                   shows this text
+  -V, --version                shows the version
+
+Words, passed on to the game:
+  test     test mode: $TEST is true and the game archive is not used
+  btest    battle test: $TEST and $BTEST are true
+  console  reads lines typed in this terminal (VORN.console_input)
+
+Keys: F1 about, F2 frame rate in the title, F10 or Print Screen screenshot (to ~/Pictures/quillon),
+F12 restart, Alt+Enter full screen.
+A game whose folder cannot be written saves to ~/.local/share/quillon/games/<title>-<hash>.
+Environment: QUILLON_RTP_PATH (folders holding runtime packages, colon-separated), QUILLON_SOUNDFONT.
+)";
 }
 
 std::string executablePathFor(const std::string& gamePath) {

@@ -13,14 +13,24 @@
 
 namespace host {
 
-// `quillon [--game PATH] [WORDS...]`.
+// `quillon [--game PATH] [WORDS...]`, `quillon --install-rtp SOURCE [NAME]`, `quillon --help`, `--version`.
+// Options start with "-" and come before the words; "--" ends them.
 struct Invocation {
+  enum class Action { Play, Help, Version, InstallRuntime, UsageError };
+  Action action = Action::Play;
   std::string gamePath = ".";
   // The WORDS joined by single spaces: the text searched for "btest", "test" and "console". The game path is
   // never part of it, since folder names may well contain "test".
   std::string commandLine;
+  // --install-rtp: the package's folder or archive, and the name to install it as (empty: its own name).
+  std::string runtimeSource;
+  std::string runtimeName;
+  // UsageError: what was wrong, one line.
+  std::string error;
 };
 Invocation parseInvocation(int argc, const char* const* argv);
+// The text of --help.
+std::string usageText();
 
 // What stands for the Windows executable's full path: PATH itself when it names a file, else PATH/Game.exe;
 // made absolute.

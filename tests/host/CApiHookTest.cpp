@@ -149,7 +149,8 @@ TEST(CApiHookDeathTest, UnreadableSiteShowsTheDebuggerMessageAndEnds) {
         CApiHook hook;
         (void)hook.writeCall(site, site + 64, 5);
       },
-      ::testing::ExitedWithCode(0), "提示: 无法正确启动游戏，请关闭调试器");
+      ::testing::ExitedWithCode(1),
+      "提示: 无法正确启动游戏，请关闭调试器\nThe game cannot start correctly: close the debugger.");
 }
 
 }  // namespace

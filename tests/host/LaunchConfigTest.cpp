@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "TempFolder.h"
 #include "engine/Utf.h"
 
@@ -143,6 +146,38 @@ TEST(InvocationTest, GamePathIsNeverPartOfTheCommandLine) {
   const char* bare[] = {"quillon"};
   EXPECT_EQ(parseInvocation(1, bare).gamePath, ".");
   EXPECT_EQ(parseInvocation(1, bare).commandLine, "");
+}
+
+TEST(InvocationTest, OptionsComeBeforeTheWords) {
+  using Action = Invocation::Action;
+  struct Case {
+    std::vector<const char*> argv;
+    Action action;
+    std::string gamePath;
+    std::string commandLine;
+  };
+  const Case cases[] = {
+      {{"--game=/g", "test"}, Action::Play, "/g", "test"},
+      {{"test", "--game", "/g"}, Action::Play, ".", "test --game /g"},  // after a word, options are words
+      {{"--", "--game"}, Action::Play, ".", "--game"},
+      {{"--game", "/g", "--version"}, Action::Version, "/g", ""},
+      {{"-h", "--frobnicate"}, Action::Help, ".", ""},
+      {{"--game="}, Action::UsageError, ".", ""},
+      {{"-x"}, Action::UsageError, ".", ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> argv{"quillon"};
+    argv.insert(argv.end(), c.argv.begin(), c.argv.end());
+    Invocation invocation = parseInvocation(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(invocation.action, c.action) << c.argv.front();
+    EXPECT_EQ(invocation.gamePath, c.gamePath) << c.argv.front();
+    EXPECT_EQ(invocation.commandLine, c.commandLine) << c.argv.front();
+  }
+  const char* install[] = {"quillon", "--install-rtp", "/dl/RTP.zip", "RPGVXAce"};
+  Invocation invocation = parseInvocation(4, install);
+  EXPECT_EQ(invocation.action, Action::InstallRuntime);
+  EXPECT_EQ(invocation.runtimeSource, "/dl/RTP.zip");
+  EXPECT_EQ(invocation.runtimeName, "RPGVXAce");
 }
 
 TEST(InvocationTest, ExecutablePathIsTheGameFileOrGameExeInTheFolder) {

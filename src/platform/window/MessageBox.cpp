@@ -81,6 +81,14 @@ int askMessageBox(const std::string& caption, const std::string& text, std::span
   return pressed >= 0 ? pressed : (escapeId != 0 ? escapeId : buttons[defaultIndex].id);
 }
 
+void reportError(const std::string& caption, const std::string& text, const GameWindow* owner) {
+  printBox(caption, text);
+  if (hasDisplay()) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(),
+                             owner != nullptr ? owner->sdlWindow() : nullptr);
+  }
+}
+
 void showAboutBox(const GameWindow* owner) {
   if (!hasDisplay()) {
     printBox(kAboutCaption, kAboutText);

@@ -15,6 +15,9 @@ bool hasDisplay();
 
 // An error box owned by `owner` (may be null).
 void showErrorBox(const std::string& caption, const std::string& text, const GameWindow* owner);
+// A start-up or fatal error: always printed to standard error, where a terminal or a log keeps it, and shown
+// in an error box as well when there is a display.
+void reportError(const std::string& caption, const std::string& text, const GameWindow* owner);
 
 struct MessageBoxButton {
   int id = 0;
