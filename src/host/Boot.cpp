@@ -23,6 +23,7 @@
 #include "host/Installers.h"
 #include "host/LaunchConfig.h"
 #include "host/RuntimeInstall.h"
+#include "host/Screenshot.h"
 #ifdef QUILLON_HAS_RENDER
 #include "host/RendererBridge.h"
 #endif
@@ -213,7 +214,8 @@ int playGame(const Invocation& invocation) {
                                if (session().window != nullptr) {
                                  session().window->requestClose();
                                }
-                             }});
+                             },
+                             [&config] { takeScreenshot(config.titleValue); }});
   session().procedure = &procedure;
 
   // Steps 4 and 5. The script interface lives as long as the process: script objects reach it until exit.

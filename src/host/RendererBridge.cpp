@@ -2,6 +2,7 @@
 
 #ifdef QUILLON_HAS_BITMAP
 #include "bitmap/Bitmap.h"
+#include "bitmap/core/ImageCodec.h"
 #endif
 #include "render/Graphics.h"
 #include "render/Renderer.h"
@@ -51,6 +52,20 @@ class RendererBridge final : public RendererControl {
       renderer->refreshTitleWhenDue();
     }
   }
+#ifdef QUILLON_HAS_BITMAP
+  bool saveScreenshot(const std::string& path) override {
+    const render::Renderer* renderer = render::currentRenderer();
+    if (renderer == nullptr) {
+      return false;
+    }
+    const std::vector<std::uint32_t> pixels = renderer->shownPicture();
+    if (pixels.empty()) {
+      return false;
+    }
+    const int width = renderer->screenWidth();
+    return bitmap::savePng(bitmap::ConstPixelView(pixels.data(), width, renderer->screenHeight(), width), path);
+  }
+#endif
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 // BlankRenderer, which only keeps the window black.
 
 #include <memory>
+#include <string>
 
 namespace host {
 
@@ -24,6 +25,8 @@ class RendererControl {
   virtual void resizeWindow(int /*width*/, int /*height*/) {}
   // Each pump step: the window timer of the frame-rate title.
   virtual void pumpTick() {}
+  // Writes the picture last shown as a PNG file; false when there is none or it cannot be written.
+  virtual bool saveScreenshot(const std::string& /*path*/) { return false; }
 };
 
 // The current renderer, or null. Published renderers are kept alive until the process ends, so a pump step

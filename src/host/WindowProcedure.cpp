@@ -26,9 +26,20 @@ std::intptr_t WindowProcedure::dispatch(const Message& message) {
   return m_installed ? handle(message) : defaultProcessing(message);
 }
 
+bool isScreenshotKey(const Message& message) {
+  constexpr std::intptr_t kWasDown = std::intptr_t{1} << 30;
+  bool keyDown = message.id == kWmKeyDown || message.id == kWmSysKeyDown;
+  bool key = message.wParam == static_cast<std::uintptr_t>(kVkF10) ||
+             message.wParam == static_cast<std::uintptr_t>(kVkSnapshot);
+  return keyDown && key && (message.lParam & kWasDown) == 0;
+}
+
 std::intptr_t WindowProcedure::handle(const Message& message) {
   InputSink& input = inputSink();
   input.message(message);
+  if (isScreenshotKey(message) && m_actions.screenshot) {
+    m_actions.screenshot();
+  }
   RendererControl* renderer = currentRenderer();
   switch (message.id) {
     case kWmDestroy:

@@ -29,6 +29,9 @@ inline constexpr std::array<Accelerator, 2> kAcceleratorTable = {{
 std::optional<windowing::Message> translateAccelerator(const windowing::Message& message,
                                                        std::span<const Accelerator> accelerators);
 
+// F10 (a system key, as on Windows) or Print Screen going down; held keys repeating do not count.
+bool isScreenshotKey(const windowing::Message& message);
+
 class WindowProcedure {
  public:
   // What the procedure does outside the input state and the renderer.
@@ -37,6 +40,8 @@ class WindowProcedure {
     std::function<void()> showAbout;
     // Asks the window to close, as the default processing of Alt+F4 does.
     std::function<void()> requestClose;
+    // F10 or Print Screen: saves the picture on screen (the key still reaches the game).
+    std::function<void()> screenshot;
   };
 
   explicit WindowProcedure(Actions actions) : m_actions(std::move(actions)) {}

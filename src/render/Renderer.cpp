@@ -305,6 +305,20 @@ std::unique_ptr<gfx::Texture> Renderer::snapshot() {
   return read ? std::move(image) : nullptr;
 }
 
+std::vector<std::uint32_t> Renderer::shownPicture() const {
+  if (m_released || !m_compositeTarget) {
+    return {};
+  }
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(m_screenWidth) * static_cast<std::size_t>(m_screenHeight));
+  if (!m_compositeTarget->readPixels({0, 0, m_screenWidth, m_screenHeight}, pixels.data(), m_screenWidth * 4)) {
+    return {};
+  }
+  for (std::uint32_t& pixel : pixels) {
+    pixel |= 0xFF000000u;
+  }
+  return pixels;
+}
+
 void Renderer::resetDevice() {
   if (m_released) {
     return;

@@ -44,6 +44,9 @@ class Renderer {
   FrameResult render(bool present);
   // The composite picture of a new frame (not shown), as a screen-sized managed texture.
   std::unique_ptr<gfx::Texture> snapshot();
+  // The picture last shown, at screen size, before scaling to the window: 0xAARRGGBB words, top row first,
+  // opaque. Draws nothing. Empty after release or when the read fails.
+  std::vector<std::uint32_t> shownPicture() const;
   void release();
   bool released() const { return m_released; }
   // Draws outside the frame (a viewport rendered alone for its own snapshot): `draw` runs with depth testing

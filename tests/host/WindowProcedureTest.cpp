@@ -96,7 +96,9 @@ class WindowProcedureTest : public ::testing::Test {
   int teardowns = 0;
   int aboutBoxes = 0;
   int closeRequests = 0;
-  WindowProcedure procedure{{[this] { ++teardowns; }, [this] { ++aboutBoxes; }, [this] { ++closeRequests; }}};
+  int screenshots = 0;
+  WindowProcedure procedure{
+      {[this] { ++teardowns; }, [this] { ++aboutBoxes; }, [this] { ++closeRequests; }, [this] { ++screenshots; }}};
 };
 
 std::unique_ptr<GameWindow> WindowProcedureTest::s_window;
@@ -161,6 +163,27 @@ TEST_F(WindowProcedureTest, F1OpensTheAboutBoxAndAltF4AsksToClose) {
   pushKey(SDLK_F4, true, KMOD_LALT);
   step();
   EXPECT_EQ(closeRequests, 1);
+}
+
+TEST_F(WindowProcedureTest, F10AndPrintScreenTakeAScreenshotOncePerPress) {
+  pushKey(SDLK_F10, true);
+  step();
+  EXPECT_EQ(screenshots, 1);
+  SDL_Event held{};
+  held.type = SDL_KEYDOWN;
+  held.key.state = SDL_PRESSED;
+  held.key.repeat = 1;
+  held.key.keysym.sym = SDLK_F10;
+  SDL_PushEvent(&held);
+  step();
+  EXPECT_EQ(screenshots, 1) << "a held key repeating";
+  pushKey(SDLK_PRINTSCREEN, true);
+  step();
+  EXPECT_EQ(screenshots, 2);
+  EXPECT_EQ(input.down, std::vector<int>{0x2C}) << "the game still gets the key";
+  pushKey(SDLK_F9, true);
+  step();
+  EXPECT_EQ(screenshots, 2);
 }
 
 TEST_F(WindowProcedureTest, CloseTearsDownAndTheStepReportsTheRendererItStartedWith) {

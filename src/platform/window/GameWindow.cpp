@@ -3,9 +3,11 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/window/WindowMode.h"
 #include "platform/window/private/EventTranslation.h"
@@ -166,6 +168,7 @@ bool GameWindow::pollMessage(Message* message, int waitMs) {
     m_closeAt.reset();
     requestClose();
   }
+  pressTestKeys();
   auto deadline = now + std::chrono::milliseconds(waitMs > 0 ? waitMs : 0);
   TranslationContext context{SDL_GetWindowID(m_window), m_quitEventType, SDL_GetMouseState(nullptr, nullptr)};
   SDL_Event event;
@@ -183,6 +186,32 @@ bool GameWindow::pollMessage(Message* message, int waitMs) {
     if (std::optional<Message> translated = translateEvent(event, context)) {
       *message = *translated;
       return true;
+    }
+  }
+}
+
+void GameWindow::pressTestKeys() {
+  const char* list = std::getenv("QUILLON_TEST_KEYS");
+  if (list == nullptr || *list == '\0') {
+    return;
+  }
+  std::string names = list;
+  ::unsetenv("QUILLON_TEST_KEYS");
+  for (std::size_t start = 0; start < names.size();) {
+    std::size_t end = std::min(names.find(',', start), names.size());
+    SDL_Keycode key = SDL_GetKeyFromName(names.substr(start, end - start).c_str());
+    start = end + 1;
+    if (key == SDLK_UNKNOWN) {
+      continue;
+    }
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+      SDL_Event event{};
+      event.type = type;
+      event.key.windowID = SDL_GetWindowID(m_window);
+      event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+      event.key.keysym.sym = key;
+      event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+      SDL_PushEvent(&event);
     }
   }
 }

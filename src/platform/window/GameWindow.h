@@ -73,6 +73,9 @@ class GameWindow {
   // close path; scripts cannot raise window events themselves.
   bool m_closeArmed = false;
   std::optional<std::chrono::steady_clock::time_point> m_closeAt;
+  // Test hook: QUILLON_TEST_KEYS=NAME,... (key names as SDL spells them: "F10", "PrintScreen") presses and
+  // releases those keys at the next poll and is then removed from the environment.
+  void pressTestKeys();
 };
 
 }  // namespace windowing
