@@ -140,6 +140,11 @@ void audioSeStop(Value) {
   if (AudioSystem* audio = system()) audio->seStop();
 }
 
+// Games call it before their first MIDI music, so that the SoundFont is not loaded in the middle of a scene.
+void audioSetupMidi(Value) {
+  if (AudioSystem* audio = system()) audio->midiPlayer().prepareSynth();
+}
+
 Value audioSlotFor(Value, int id) {
   if (bindings::ScriptClass<AudioSlot>::value == 0) return bindings::api().nil;
   Value slot = bindings::newRecordObject<AudioSlot>();
@@ -287,6 +292,7 @@ void defineAudioModule() {
       .function<&audioMeFade>("me_fade")
       .function<&audioSePlay>("se_play")
       .function<&audioSeStop>("se_stop")
+      .function<&audioSetupMidi>("setup_midi")
       .function<&audioSlotFor>("[]");
 }
 

@@ -30,14 +30,7 @@ void Audio_MidiPlayer::play(const std::string& name) {
   Audio_Player::play(name);
   std::shared_ptr<const std::vector<std::uint8_t>> file = m_sources.midiFile(name);
   if (!file) return;
-  if (!m_synth) {
-    std::string error;
-    m_synth = midi::MidiSynth::create(m_mixer.sampleRate(), &error);
-    if (!m_synth) {
-      std::fprintf(stderr, "[audio] no MIDI synthesiser: %s\n", error.c_str());
-      return;
-    }
-  }
+  if (!prepareSynth()) return;
   std::string error;
   std::shared_ptr<midi::MidiSource> source = midi::MidiSource::create(file, m_synth, &error);
   if (!source) {
@@ -52,6 +45,14 @@ void Audio_MidiPlayer::play(const std::string& name) {
   m_voice.store(voice);
   m_engine.setLooping(voice, loop());
   startTask(TaskKind::Control, [this](std::int64_t) { return stepControl(); });
+}
+
+bool Audio_MidiPlayer::prepareSynth() {
+  if (m_synth) return true;
+  std::string error;
+  m_synth = midi::MidiSynth::create(m_mixer.sampleRate(), &error);
+  if (!m_synth) std::fprintf(stderr, "[audio] no MIDI synthesiser: %s\n", error.c_str());
+  return m_synth != nullptr;
 }
 
 bool Audio_MidiPlayer::stepControl() {

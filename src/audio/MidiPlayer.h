@@ -36,6 +36,8 @@ class Audio_MidiPlayer final : public Audio_Player {
   void setPitch(int pitch) override { m_pitch.store(pitch); }
   void setPan(int pan) override { m_pan.store(pan); }
   void setLoop(bool loop) override;
+  // Makes the synthesiser (loading the SoundFont) unless it exists; false, with a log line, when none can be made.
+  bool prepareSynth();
 
   mixer::Engine& engine() { return m_engine; }
 

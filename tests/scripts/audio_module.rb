@@ -98,6 +98,10 @@ begin
   check('second SE on channel 11', Audio[11].pitch, 101)
   check('se_stop', Audio.se_stop, nil)
 
+  # Games prepare the MIDI synthesiser before their first MIDI music.
+  check('setup_midi', Audio.setup_midi, nil)
+  check('setup_midi x1', error_of { Audio.setup_midi(1) }, arity(1, 0))
+
   # A name ending in "mid" is a MIDI BGM (played by the MIDI player, not channel 1).
   Audio.bgm_play('Audio/BGM/theme')
   Audio.bgm_play('Audio/BGM/missing.mid')
