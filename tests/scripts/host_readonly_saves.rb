@@ -28,9 +28,16 @@ check('the game folder listing has the saves', (Dir.entries('.') & %w[Data Game.
 File.delete('Save02.rvdata2')
 check('deleted', File.exist?('Save02.rvdata2'), false)
 
-# A file of the game changed in place starts as the game's copy.
+# Files of the game changed in place start as the game's copies.
+profile = Win32API.new('kernel32', 'WritePrivateProfileString', 'pppp', 'l')
+check('a profile write', profile.call('Game', 'Volume', '80', '.\\game.INI'), 1)
+buffer = "\0" * 16
+length = Win32API.new('kernel32', 'GetPrivateProfileString', 'pppplp', 'l').call('Game', 'Volume', '', buffer, 16,
+                                                                                 'Game.ini')
+check('reads the copy', buffer.byteslice(0, length), '80')
+check('written to a copy of the game\'s', File.read("#{saves}/Game.ini").start_with?("[Game]\nTitle=Read/Only"), true)
 File.open('Game.ini', 'a') { |file| file.write("Extra=1\n") }
-check('appended to a copy', File.read('Game.ini').start_with?('[Game]') && File.read('Game.ini').end_with?("Extra=1\n"),
+check('appended to the copy', File.read('Game.ini').include?("Volume=80") && File.read('Game.ini').end_with?("Extra=1\n"),
       true)
 Dir.mkdir('Saves') unless Dir.exist?('Saves')
 File.write('Saves\\slot.txt', 'slot')

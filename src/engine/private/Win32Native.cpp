@@ -216,6 +216,9 @@ VALUE transcodeText(VALUE, VALUE input, VALUE from, VALUE to, VALUE replacement,
 std::string profilePath(std::string_view name) {
   std::string path(name);
   std::replace(path.begin(), path.end(), '\\', '/');
+  if (std::string written = FileLayer::instance().pathForReading(path); written != path) {
+    return written;  // the copy in the user data folder of a game whose folder cannot be written
+  }
   std::error_code error;
   if (std::filesystem::exists(path, error)) {
     return path;
@@ -321,7 +324,7 @@ VALUE profileWriteValue(VALUE, VALUE file, VALUE section, VALUE key, VALUE value
       const std::string before = contents.value_or(std::string());
       const std::string after = profileWrite(before, view(section), keyText, valueText);
       if (after != before || !contents) {
-        error = writeFileAtomically(path, after.data(), after.size());
+        error = writeFileAtomically(FileLayer::instance().pathForWriting(path), after.data(), after.size());
       }
     }
   }
