@@ -138,5 +138,17 @@ TEST(RadialBlur, ZeroAngleSamplesEachPixelItself) {
   EXPECT_EQ(rowOf(pixels), (std::vector<Pixel>{P0, P1, P2, P3}));
 }
 
+// The samples are the pixel's offset from the centre turned by each sample's angle: with no angle every sample is
+// the pixel itself, however far from the centre.
+TEST(RadialBlur, ZeroAngleKeepsEveryPixelOfALargePicture) {
+  PixelBuffer pixels = makeBuffer(200, 150);
+  for (int y = 0; y < 150; ++y) {
+    for (int x = 0; x < 200; ++x) pixels.view().at(x, y) = makePixel(255, x, y, (x * y) & 0xFF);
+  }
+  const PixelBuffer before = *copyPixels(pixels.view());
+  radialBlur(pixels.view(), 0, 10);
+  for (int y = 0; y < 150; ++y) ASSERT_EQ(rowOf(pixels, y), rowOf(before, y)) << "row " << y;
+}
+
 }  // namespace
 }  // namespace bitmap

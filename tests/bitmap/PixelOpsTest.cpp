@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/bitmap/PixelTestSupport.h"
 
 namespace bitmap {
@@ -276,6 +279,46 @@ TEST(BlitGeometry, ExtremeRectanglesDrawNothingAndDoNotOverflow) {
   gradientFillRect(destination.view(), {kMin, kMin, kMax, kMax}, A, B, false);
   EXPECT_EQ(rowOf(destination, 0), (std::vector<Pixel>{Z, Z, Z, Z}));
   EXPECT_EQ(rowOf(destination, 1), (std::vector<Pixel>{Z, Z, Z, Z}));
+}
+
+// Blit as its steps read, a division per pixel, for comparison with the stepped and clipped implementation.
+void referenceBlit(PixelBuffer& destination, Corners to, const PixelBuffer& source, Corners from, int opacity) {
+  const long long dw = to.x2 - to.x1, dh = to.y2 - to.y1, sw = from.x2 - from.x1, sh = from.y2 - from.y1;
+  long long x0 = to.x1, y0 = to.y1, sx1 = from.x1, sy1 = from.y1;
+  if (x0 < 0) sx1 -= sw * x0 / dw, x0 = 0;
+  if (y0 < 0) sy1 -= y0 * sh / dh, y0 = 0;
+  for (long long y = y0; y < std::min<long long>(to.y2, destination.height()); ++y) {
+    for (long long x = x0; x < std::min<long long>(to.x2, destination.width()); ++x) {
+      const long long sx = sx1 + (x - x0) * sw / dw, sy = sy1 + (y - y0) * sh / dh;
+      if (sx < 0 || sy < 0 || sx >= source.width() || sy >= source.height()) continue;
+      const Pixel s = source.view().at(static_cast<int>(sx), static_cast<int>(sy));
+      Pixel& d = destination.view().at(static_cast<int>(x), static_cast<int>(y));
+      const int sa = alphaOf(s) * opacity / 255, da = (255 - sa) * alphaOf(d) / 255, a = sa + da;
+      if (a == 0) continue;
+      const auto mix = [&](int sc, int dc) { return (sa * sc + da * dc) / a; };
+      d = makePixel(a, mix(redOf(s), redOf(d)), mix(greenOf(s), greenOf(d)), mix(blueOf(s), blueOf(d)));
+    }
+  }
+}
+
+TEST(StretchBlt, RandomRectanglesMatchTheStepByStepRule) {
+  std::mt19937 random(9);
+  const auto between = [&](int low, int high) { return low + static_cast<int>(random() % (high - low + 1)); };
+  PixelBuffer source = makeBuffer(23, 17);
+  for (int y = 0; y < 17; ++y) {
+    for (int x = 0; x < 23; ++x) source.view().at(x, y) = random() % 4 == 0 ? random() | 0xFF000000 : random();
+  }
+  for (int round = 0; round < 300; ++round) {
+    PixelBuffer actual = makeBuffer(31, 19, 0x80402010), expected = makeBuffer(31, 19, 0x80402010);
+    // Shrunk, enlarged and mirrored source widths; origins off every edge.
+    const PixelRect to{between(-20, 30), between(-10, 18), between(1, 60), between(1, 30)};
+    const PixelRect from{between(-8, 25), between(-5, 18), between(-30, 40), between(-20, 25)};
+    const int opacity = round % 3 == 0 ? 255 : between(1, 255);
+    stretchBlt(actual.view(), to, source.view(), from, opacity);
+    referenceBlit(expected, {to.x, to.y, 0LL + to.x + to.width, 0LL + to.y + to.height}, source,
+                  {from.x, from.y, 0LL + from.x + from.width, 0LL + from.y + from.height}, opacity);
+    for (int y = 0; y < 19; ++y) ASSERT_EQ(rowOf(actual, y), rowOf(expected, y)) << "round " << round << ", row " << y;
+  }
 }
 
 struct LockCase {

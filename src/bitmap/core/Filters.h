@@ -12,7 +12,7 @@ namespace bitmap {
 void hueChange(PixelView pixels, int degrees);
 
 // One pass of a 3 × 3 cross (centre weighted 2) over the inner pixels, weighted by alpha; the border rows and
-// columns are kept. False when the working copy cannot be allocated (nothing changes then).
+// columns are kept. False when its working rows cannot be allocated (nothing changes then).
 [[nodiscard]] bool blur(PixelView pixels);
 
 // Rotational blur about the centre over `angleDegrees` (clamped 0..360) with `division` + 1 samples per pixel

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
+
+#include "bitmap/core/PixelKernels.h"
 
 namespace bitmap {
 namespace {
@@ -11,14 +14,6 @@ bool overlaps(ConstPixelView a, ConstPixelView b) {
   const Pixel* aEnd = a.row(a.height - 1) + a.width;
   const Pixel* bEnd = b.row(b.height - 1) + b.width;
   return a.data < bEnd && b.data < aEnd;
-}
-
-// The common cases skip the divisions: an opaque source replaces, a transparent one keeps.
-inline Pixel compositeAt(Pixel destination, Pixel source, int opacity) {
-  const int sourceAlpha = alphaOf(source) * opacity / 255;
-  if (sourceAlpha == 255) return source;
-  if (sourceAlpha == 0) return destination;
-  return composite(destination, source, sourceAlpha);
 }
 
 // Columns [first, last) of the destination: the first one drawn and the bound, after the left-edge rule.
@@ -45,6 +40,47 @@ Corners corners(const PixelRect& rect) {
   return {rect.x, rect.y, 0LL + rect.x + rect.width, 0LL + rect.y + rect.height};
 }
 
+// The destination columns whose source column lies inside the source, and those source columns. The source
+// column grows (or, for a negative source width, shrinks) steadily with the destination column, so the columns
+// that read the source form one run.
+struct ColumnRun {
+  long long first = 0;  // counted from the first drawn column
+  long long count = 0;
+  long long sourceStart = 0;       // source column of `first` when unscaled
+  std::vector<int> sourceColumns;  // one per column of the run when scaled
+};
+
+ColumnRun columnRun(const Span& columns, long long sw, long long dw, int sourceWidth) {
+  ColumnRun run;
+  const long long count = columns.last - columns.first;
+  if (sw == dw) {
+    run.first = std::clamp(-columns.sourceStart, 0LL, count);
+    run.count = std::clamp(sourceWidth - columns.sourceStart, run.first, count) - run.first;
+    run.sourceStart = columns.sourceStart + run.first;
+    return run;
+  }
+  // j · sw ÷ dw stepped by its whole and remainder parts instead of a division per column; truncation toward
+  // zero makes a negative width the mirror of a positive one.
+  const long long magnitude = sw < 0 ? -sw : sw;
+  const long long whole = magnitude / dw;
+  const long long rest = magnitude % dw;
+  long long offset = 0, remainder = 0;
+  for (long long j = 0; j < count; ++j) {
+    const long long sourceX = columns.sourceStart + (sw < 0 ? -offset : offset);
+    if (sourceX >= 0 && sourceX < sourceWidth) {
+      if (run.sourceColumns.empty()) run.first = j;
+      run.sourceColumns.push_back(static_cast<int>(sourceX));
+    } else if (!run.sourceColumns.empty()) {
+      break;
+    }
+    offset += whole;
+    remainder += rest;
+    if (remainder >= dw) remainder -= dw, ++offset;
+  }
+  run.count = static_cast<long long>(run.sourceColumns.size());
+  return run;
+}
+
 }  // namespace
 
 void blit(PixelView destination, Corners to, ConstPixelView source, Corners from, int opacity) {
@@ -66,19 +102,27 @@ void blit(PixelView destination, Corners to, ConstPixelView source, Corners from
 
   const Span columns = span(to.x1, to.x2, from.x1, sw, dw, destination.width);
   const Span rows = span(to.y1, to.y2, from.y1, sh, dh, destination.height);
-  const bool unscaled = sw == dw;
+  if (columns.first >= columns.last) return;
+  const ColumnRun run = columnRun(columns, sw, dw, source.width);
+  if (run.count == 0) return;
+  const auto count = static_cast<int>(run.count);
+  const PixelKernels& kernels = pixelKernels();
+  std::vector<Pixel> gathered(run.sourceColumns.size());
+  long long gatheredRow = -1;
   for (long long y = rows.first; y < rows.last; ++y) {
-    const long long k = y - rows.first;
-    const long long sourceY = rows.sourceStart + k * sh / dh;
+    const long long sourceY = rows.sourceStart + (y - rows.first) * sh / dh;
     if (sourceY < 0 || sourceY >= source.height) continue;
     const Pixel* in = source.row(static_cast<int>(sourceY));
-    Pixel* out = destination.row(static_cast<int>(y));
-    for (long long x = columns.first; x < columns.last; ++x) {
-      const long long j = x - columns.first;
-      const long long sourceX = columns.sourceStart + (unscaled ? j : j * sw / dw);
-      if (sourceX < 0 || sourceX >= source.width) continue;
-      out[x] = compositeAt(out[x], in[sourceX], opacity);
+    Pixel* out = destination.row(static_cast<int>(y)) + columns.first + run.first;
+    if (run.sourceColumns.empty()) {
+      kernels.compositeRow(out, in + run.sourceStart, count, opacity);
+      continue;
     }
+    if (sourceY != gatheredRow) {
+      kernels.gatherRow(gathered.data(), in, source.width, run.sourceColumns.data(), count);
+      gatheredRow = sourceY;
+    }
+    kernels.compositeRow(out, gathered.data(), count, opacity);
   }
 }
 
@@ -101,15 +145,19 @@ void tiledBlt(PixelView destination, const PixelRect& to, ConstPixelView source,
     if (!copy) return;
     source = copy->view();
   }
+  const PixelKernels& kernels = pixelKernels();
   for (int k = 0; k < area.height; ++k) {
     const long long sourceY = 0LL + sourceRect.y + k % sourceRect.height;
     if (sourceY < 0 || sourceY >= source.height) continue;
     const Pixel* in = source.row(static_cast<int>(sourceY));
     Pixel* out = destination.row(area.y + k) + area.x;
-    for (int j = 0; j < area.width; ++j) {
-      const long long sourceX = 0LL + sourceRect.x + j % sourceRect.width;
-      if (sourceX < 0 || sourceX >= source.width) continue;
-      out[j] = compositeAt(out[j], in[sourceX], 255);
+    // Each repetition of the source row, cut to the columns that lie inside the source.
+    const long long first = std::max(0LL, -static_cast<long long>(sourceRect.x));
+    for (long long j = 0; j < area.width; j += sourceRect.width) {
+      const long long last = std::min<long long>({sourceRect.width, area.width - j, 0LL + source.width - sourceRect.x});
+      if (first < last) {
+        kernels.compositeRow(out + j + first, in + sourceRect.x + first, static_cast<int>(last - first), 255);
+      }
     }
   }
 }
