@@ -277,6 +277,24 @@ INSTANTIATE_TEST_SUITE_P(Table, ResampleTest,
                                            ResampleCase{3000.0, 22050, 1.0f, 3000.0},
                                            ResampleCase{6000.0, 48000, 2.0f, 12000.0}));
 
+// Stereo frames are resampled per channel: each side of a stereo voice matches that channel played as a mono voice.
+TEST(MixerResample, StereoChannelsMatchTheirMonoVoices) {
+  const auto left = sine(700.0, 0.4, kRate, kRate / 2), right = signature(kRate / 2, 1);
+  std::vector<float> both;
+  for (std::size_t i = 0; i < left.size(); ++i) both.insert(both.end(), {left[i], right[i]});
+  const auto play = [](const std::vector<float>& samples, unsigned channels) {
+    Mixer mixer{Mixer::Output::Offline, kRate};
+    Engine engine{mixer};
+    engine.setRelativePlaySpeed(engine.play(WavSource::fromSamples(samples, channels, kRate)), 1.37f);
+    return render(mixer, 8000);
+  };
+  const Rendered stereo = play(both, 2), leftOnly = play(left, 1), rightOnly = play(right, 1);
+  for (std::size_t i = 0; i < 8000; ++i) {
+    ASSERT_NEAR(stereo.left[i], leftOnly.left[i], 1e-5f) << i;
+    ASSERT_NEAR(stereo.right[i], rightOnly.left[i], 1e-5f) << i;
+  }
+}
+
 TEST_F(MixerTest, TonesAboveNyquistAfterSpeedUpAreRemoved) {
   const auto source = WavSource::fromSamples(sine(15000.0, 0.5, kRate, kRate * 2), 1, kRate);
   const VoiceHandle voice = m_engine.play(source);

@@ -5,14 +5,16 @@
 #include <memory>
 #include <mutex>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace audio::mixer {
 namespace {
 
 constexpr double kKaiserBeta = 9.0;
 // Slightly under 1 even at unit step: the kernel's transition band then ends near Nyquist.
 constexpr double kPassband = 0.92;
-constexpr int kMaxTaps = 2 * 300;
-
 double besselI0(double x) {
   double sum = 1.0;
   double term = 1.0;
@@ -31,7 +33,8 @@ int halfWidthFor(double cutoff) { return static_cast<int>(std::ceil(KernelBank::
 }  // namespace
 
 KernelBank::KernelBank(float cutoff) : m_halfWidth(halfWidthFor(cutoff)), m_taps(2 * m_halfWidth) {
-  m_coefficients.resize(static_cast<std::size_t>((kPhases + 1) * m_taps));
+  const auto taps = static_cast<std::size_t>(m_taps);
+  std::vector<float> phases((kPhases + 1) * taps);
   const double norm = besselI0(kKaiserBeta);
   for (int p = 0; p <= kPhases; ++p) {
     const double frac = static_cast<double>(p) / kPhases;
@@ -43,7 +46,14 @@ KernelBank::KernelBank(float cutoff) : m_halfWidth(halfWidthFor(cutoff)), m_taps
         const double ratio = x / kZeroCrossings;
         value = cutoff * sinc * besselI0(kKaiserBeta * std::sqrt(1.0 - ratio * ratio)) / norm;
       }
-      m_coefficients[static_cast<std::size_t>(p * m_taps + t)] = static_cast<float>(value);
+      phases[static_cast<std::size_t>(p) * taps + static_cast<std::size_t>(t)] = static_cast<float>(value);
+    }
+  }
+  m_coefficients.resize(kPhases * 2 * taps);
+  for (std::size_t p = 0; p < kPhases; ++p) {
+    for (std::size_t t = 0; t < taps; ++t) {
+      m_coefficients[2 * p * taps + t] = phases[p * taps + t];
+      m_coefficients[2 * p * taps + taps + t] = phases[(p + 1) * taps + t] - phases[p * taps + t];
     }
   }
 }
@@ -63,38 +73,104 @@ const KernelBank& KernelBank::forStep(double step) {
 
 int KernelBank::maxHalfWidth() { return halfWidthFor(cutoffFor(kMaxStep)) + 1; }
 
-void KernelBank::interpolate(const float* input, std::size_t center, double frac, unsigned channels,
-                             float* out) const {
+namespace {
+
+void interpolateTail(const float* a, const float* d, int k, int taps, float t, const float* x, unsigned channels,
+                     float* out) {
+  for (; k < taps; ++k) {
+    const float c = a[k] + d[k] * t;
+    if (channels == 2) {
+      out[0] += x[2 * k] * c;
+      out[1] += x[2 * k + 1] * c;
+    } else {
+      out[0] += x[k] * c;
+    }
+  }
+  if (channels != 2) out[1] = out[0];
+}
+
+#if defined(__x86_64__)
+
+void interpolateSse2(const float* a, const float* d, int taps, float t, const float* x, unsigned channels, float* out) {
+  const __m128 weight = _mm_set1_ps(t);
+  __m128 first = _mm_setzero_ps(), second = _mm_setzero_ps();
+  int k = 0;
+  for (; k + 4 <= taps; k += 4) {
+    const __m128 c = _mm_add_ps(_mm_loadu_ps(a + k), _mm_mul_ps(_mm_loadu_ps(d + k), weight));
+    if (channels == 2) {
+      // Each coefficient twice, for the left and right sample of its frame.
+      first = _mm_add_ps(first, _mm_mul_ps(_mm_loadu_ps(x + 2 * k), _mm_unpacklo_ps(c, c)));
+      second = _mm_add_ps(second, _mm_mul_ps(_mm_loadu_ps(x + 2 * k + 4), _mm_unpackhi_ps(c, c)));
+    } else {
+      first = _mm_add_ps(first, _mm_mul_ps(_mm_loadu_ps(x + k), c));
+    }
+  }
+  float sums[4];
+  _mm_storeu_ps(sums, _mm_add_ps(first, second));
+  out[0] = channels == 2 ? sums[0] + sums[2] : (sums[0] + sums[1]) + (sums[2] + sums[3]);
+  out[1] = sums[1] + sums[3];
+  interpolateTail(a, d, k, taps, t, x, channels, out);
+}
+
+__attribute__((target("avx2,fma"))) void interpolateAvx2(const float* a, const float* d, int taps, float t,
+                                                         const float* x, unsigned channels, float* out) {
+  const __m256 weight = _mm256_set1_ps(t);
+  __m256 first = _mm256_setzero_ps(), second = _mm256_setzero_ps();
+  int k = 0;
+  for (; k + 8 <= taps; k += 8) {
+    const __m256 c = _mm256_fmadd_ps(_mm256_loadu_ps(d + k), weight, _mm256_loadu_ps(a + k));
+    if (channels == 2) {
+      // Coefficients 0 1 4 5 | 2 3 6 7, so that doubling within each half gives 0 0 1 1 | 2 2 3 3 and 4 4 5 5 |
+      // 6 6 7 7, in step with the interleaved frames.
+      const __m256 pairs = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(c), 0xD8));
+      first = _mm256_fmadd_ps(_mm256_loadu_ps(x + 2 * k), _mm256_unpacklo_ps(pairs, pairs), first);
+      second = _mm256_fmadd_ps(_mm256_loadu_ps(x + 2 * k + 8), _mm256_unpackhi_ps(pairs, pairs), second);
+    } else {
+      first = _mm256_fmadd_ps(_mm256_loadu_ps(x + k), c, first);
+    }
+  }
+  const __m256 total = _mm256_add_ps(first, second);
+  const __m128 halves = _mm_add_ps(_mm256_castps256_ps128(total), _mm256_extractf128_ps(total, 1));
+  float sums[4];
+  _mm_storeu_ps(sums, halves);
+  // Code built without AVX runs next; with the upper halves of the wide registers left dirty it runs slowly.
+  _mm256_zeroupper();
+  out[0] = channels == 2 ? sums[0] + sums[2] : (sums[0] + sums[1]) + (sums[2] + sums[3]);
+  out[1] = sums[1] + sums[3];
+  interpolateTail(a, d, k, taps, t, x, channels, out);
+}
+
+#endif
+
+void interpolatePlain(const float* a, const float* d, int taps, float t, const float* x, unsigned channels,
+                      float* out) {
+  out[0] = out[1] = 0.0f;
+  interpolateTail(a, d, 0, taps, t, x, channels, out);
+}
+
+InterpolateFunction interpolateFunction() {
+  static const InterpolateFunction chosen = supportedInterpolations().back().function;
+  return chosen;
+}
+
+}  // namespace
+
+std::vector<Interpolation> supportedInterpolations() {
+  std::vector<Interpolation> versions{{"plain", interpolatePlain}};
+#if defined(__x86_64__)
+  versions.push_back({"sse2", interpolateSse2});
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) versions.push_back({"avx2", interpolateAvx2});
+#endif
+  return versions;
+}
+
+void KernelBank::interpolate(const float* input, std::size_t center, double frac, unsigned channels, float* out) const {
   const double position = frac * kPhases;
   const int phase = std::min(static_cast<int>(position), kPhases - 1);
   const auto t = static_cast<float>(position - phase);
-  const float* a = m_coefficients.data() + static_cast<std::size_t>(phase * m_taps);
-  const float* b = a + m_taps;
-  float kernel[kMaxTaps];
-  for (int k = 0; k < m_taps; ++k) kernel[k] = a[k] + (b[k] - a[k]) * t;
+  const float* a = m_coefficients.data() + static_cast<std::size_t>(2 * phase * m_taps);
   const float* x = input + (center + 1 - static_cast<std::size_t>(m_halfWidth)) * channels;
-  if (channels == 2) {
-    float l0 = 0.0f, l1 = 0.0f, r0 = 0.0f, r1 = 0.0f;
-    for (int k = 0; k < m_taps; k += 2) {
-      l0 += x[2 * k] * kernel[k];
-      r0 += x[2 * k + 1] * kernel[k];
-      l1 += x[2 * k + 2] * kernel[k + 1];
-      r1 += x[2 * k + 3] * kernel[k + 1];
-    }
-    out[0] = l0 + l1;
-    out[1] = r0 + r1;
-  } else {
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    int k = 0;
-    for (; k + 4 <= m_taps; k += 4) {
-      s0 += x[k] * kernel[k];
-      s1 += x[k + 1] * kernel[k + 1];
-      s2 += x[k + 2] * kernel[k + 2];
-      s3 += x[k + 3] * kernel[k + 3];
-    }
-    for (; k < m_taps; ++k) s0 += x[k] * kernel[k];
-    out[0] = out[1] = (s0 + s1) + (s2 + s3);
-  }
+  interpolateFunction()(a, a + m_taps, m_taps, t, x, channels, out);
 }
 
 }  // namespace audio::mixer

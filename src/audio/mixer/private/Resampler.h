@@ -12,6 +12,18 @@
 
 namespace audio::mixer {
 
+// Σ x · (a + d · t) over `taps` taps for mono or interleaved stereo `x`, into out[0] and out[1] (mono duplicated):
+// the kernel for a fraction between two phases applied to the frames around the read point.
+using InterpolateFunction = void (*)(const float* a, const float* d, int taps, float t, const float* x,
+                                     unsigned channels, float* out);
+struct Interpolation {
+  const char* name = "";
+  InterpolateFunction function = nullptr;
+};
+// The versions of that loop this processor runs, the plain one first; the last one is used. Sums in a different
+// order (and, with AVX2, fused) round slightly differently from one another.
+std::vector<Interpolation> supportedInterpolations();
+
 class KernelBank {
  public:
   static constexpr int kZeroCrossings = 16;
@@ -35,7 +47,8 @@ class KernelBank {
 
   int m_halfWidth = 0;
   int m_taps = 0;
-  // (kPhases + 1) rows of m_taps coefficients; row p is the kernel for a fraction p / kPhases.
+  // kPhases rows of 2 · m_taps: the kernel for a fraction p / kPhases, then its step to the next phase's kernel,
+  // so that a fraction between two phases costs one multiply-add per tap.
   std::vector<float> m_coefficients;
 };
 
