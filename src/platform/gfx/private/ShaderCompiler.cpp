@@ -1,6 +1,7 @@
 #include "platform/gfx/private/ShaderCompiler.h"
 
 #include <glslang/Public/ResourceLimits.h>
+#include <glslang/build_info.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross_c.h>
@@ -11,11 +12,16 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/gfx/private/ShaderDiskCache.h"
 #include "platform/gfx/private/ShaderProgram.h"
 
 namespace gfx::detail {
 
 namespace {
+
+// Raise this when the translation here (or the alpha test it appends) gives different output for the same text:
+// translations cached on disk by an older revision are then made again.
+constexpr int kTranslationRevision = 1;
 
 std::once_flag g_glslangStarted;
 
@@ -242,6 +248,16 @@ bool spirvToGlsl(const std::vector<unsigned>& spirv, CompiledPixelShader* out, s
   return ok;
 }
 
+// What the disk cache keys a translation by: the text and entry point, and what translated it.
+std::string diskCacheKey(const std::string& key) {
+  unsigned major = 0, minor = 0, patch = 0;
+  spvc_get_version(&major, &minor, &patch);
+  return "translation " + std::to_string(kTranslationRevision) + ", glslang " +
+         std::to_string(GLSLANG_VERSION_MAJOR) + "." + std::to_string(GLSLANG_VERSION_MINOR) + "." +
+         std::to_string(GLSLANG_VERSION_PATCH) + ", SPIRV-Cross C API " + std::to_string(major) + "." +
+         std::to_string(minor) + "." + std::to_string(patch) + "\n" + key;
+}
+
 }  // namespace
 
 bool compilePixelShader(const std::string& hlsl, const std::string& entry, CompiledPixelShader* out,
@@ -255,15 +271,22 @@ bool compilePixelShader(const std::string& hlsl, const std::string& entry, Compi
       return true;
     }
   }
-  std::vector<unsigned> spirv;
-  std::string log;
-  CompiledPixelShader compiled;
-  if (!hlslToSpirv(hlsl, entry, &spirv, &log) || !spirvToGlsl(spirv, &compiled, &log)) {
-    if (errors != nullptr) *errors = log;
-    return false;
+  const std::string folder = shaderCacheFolder();
+  const std::string storedKey = diskCacheKey(key);
+  std::optional<CompiledPixelShader> compiled;
+  if (!folder.empty()) compiled = loadCachedShader(folder, storedKey);
+  if (!compiled) {
+    std::vector<unsigned> spirv;
+    std::string log;
+    compiled.emplace();
+    if (!hlslToSpirv(hlsl, entry, &spirv, &log) || !spirvToGlsl(spirv, &*compiled, &log)) {
+      if (errors != nullptr) *errors = log;
+      return false;
+    }
+    if (!folder.empty()) storeCachedShader(folder, storedKey, *compiled);
   }
   std::lock_guard<std::mutex> lock(g_cacheMutex);
-  *out = g_cache.emplace(key, std::move(compiled)).first->second;
+  *out = g_cache.emplace(key, std::move(*compiled)).first->second;
   return true;
 }
 

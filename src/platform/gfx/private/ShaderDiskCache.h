@@ -1,0 +1,24 @@
+#pragma once
+
+// Translated pixel shaders kept on disk between runs, so that a start does not translate the built-in effect
+// again. One file per translation, named by a hash of its key and holding the whole key, so that a file whose
+// name collides or whose content is damaged reads as no entry. Files are written to a temporary name and renamed,
+// so a reader never sees half a file; a folder that cannot be written just leaves the cache empty.
+
+#include <optional>
+#include <string>
+
+#include "platform/gfx/private/ShaderCompiler.h"
+
+namespace gfx::detail {
+
+// $XDG_CACHE_HOME/quillon/effects, else ~/.cache/quillon/effects; empty when neither can be found.
+std::string shaderCacheFolder();
+
+// The file that holds the entry for `key` in `folder`.
+std::string shaderCachePath(const std::string& folder, const std::string& key);
+
+std::optional<CompiledPixelShader> loadCachedShader(const std::string& folder, const std::string& key);
+void storeCachedShader(const std::string& folder, const std::string& key, const CompiledPixelShader& shader);
+
+}  // namespace gfx::detail

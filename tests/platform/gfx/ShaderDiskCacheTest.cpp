@@ -1,0 +1,140 @@
+#include "platform/gfx/private/ShaderDiskCache.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace gfx::detail {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets XDG_CACHE_HOME for one test and puts the old value back.
+class ScopedCacheHome {
+ public:
+  explicit ScopedCacheHome(const std::string& value) {
+    const char* saved = std::getenv("XDG_CACHE_HOME");
+    if (saved != nullptr) m_saved = saved;
+    ::setenv("XDG_CACHE_HOME", value.c_str(), 1);
+  }
+  ~ScopedCacheHome() {
+    if (m_saved) {
+      ::setenv("XDG_CACHE_HOME", m_saved->c_str(), 1);
+    } else {
+      ::unsetenv("XDG_CACHE_HOME");
+    }
+  }
+
+ private:
+  std::optional<std::string> m_saved;
+};
+
+class ShaderDiskCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_folder = fs::temp_directory_path() / ("quillon-shader-cache-" + std::to_string(::getpid()));
+    fs::remove_all(m_folder);
+  }
+  void TearDown() override { fs::remove_all(m_folder); }
+
+  static CompiledPixelShader sample() {
+    CompiledPixelShader shader;
+    shader.vertexSource = "#version 330 core\nvoid main() {}\n";
+    shader.fragmentSource = "#version 330 core\n// 12 key\nvoid main() {}\n";
+    shader.uniforms = {{"tone", UniformKind::Float, 4}, {"steps", UniformKind::Int, 1}, {"m", UniformKind::Other, 4}};
+    shader.samplers = {{"qs_spriteSampler", 0}, {"qs_transition", 3}};
+    shader.colourOutputs = 2;
+    return shader;
+  }
+
+  static void expectSame(const CompiledPixelShader& a, const CompiledPixelShader& b) {
+    EXPECT_EQ(a.vertexSource, b.vertexSource);
+    EXPECT_EQ(a.fragmentSource, b.fragmentSource);
+    ASSERT_EQ(a.uniforms.size(), b.uniforms.size());
+    for (std::size_t i = 0; i < a.uniforms.size(); ++i) {
+      EXPECT_EQ(a.uniforms[i].name, b.uniforms[i].name);
+      EXPECT_EQ(a.uniforms[i].kind, b.uniforms[i].kind);
+      EXPECT_EQ(a.uniforms[i].components, b.uniforms[i].components);
+    }
+    ASSERT_EQ(a.samplers.size(), b.samplers.size());
+    for (std::size_t i = 0; i < a.samplers.size(); ++i) {
+      EXPECT_EQ(a.samplers[i].name, b.samplers[i].name);
+      EXPECT_EQ(a.samplers[i].unit, b.samplers[i].unit);
+    }
+    EXPECT_EQ(a.colourOutputs, b.colourOutputs);
+  }
+
+  std::string folder() const { return m_folder.string(); }
+
+ private:
+  fs::path m_folder;
+};
+
+TEST_F(ShaderDiskCacheTest, StoredTranslationReadsBackWhole) {
+  storeCachedShader(folder(), "entry\nsource", sample());
+  const auto loaded = loadCachedShader(folder(), "entry\nsource");
+  ASSERT_TRUE(loaded);
+  expectSame(*loaded, sample());
+  EXPECT_FALSE(loadCachedShader(folder(), "entry\nother source")) << "another key has no entry";
+}
+
+// A file cut short anywhere, or holding another key under the same name, is no entry: the caller translates.
+TEST_F(ShaderDiskCacheTest, DamagedOrForeignFilesReadAsNoEntry) {
+  storeCachedShader(folder(), "key", sample());
+  const std::string path = shaderCachePath(folder(), "key");
+  std::ifstream in(path, std::ios::binary);
+  const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Every fourth length, and each of the last few, where the closing lines are.
+  for (std::size_t length = 0; length < whole.size(); length += length + 12 < whole.size() ? 4 : 1) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    ASSERT_FALSE(loadCachedShader(folder(), "key")) << "cut at " << length;
+  }
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << whole << "trailing";
+  EXPECT_FALSE(loadCachedShader(folder(), "key"));
+  std::string other = whole;
+  other.replace(other.find("\nkey\n") + 1, 3, "kez");
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << other;
+  EXPECT_FALSE(loadCachedShader(folder(), "key"));
+}
+
+TEST_F(ShaderDiskCacheTest, UnwritableFolderLeavesNoEntryAndNoError) {
+  std::ofstream(folder()) << "a file where the folder should be";
+  storeCachedShader(folder() + "/effects", "key", sample());
+  EXPECT_FALSE(loadCachedShader(folder() + "/effects", "key"));
+}
+
+TEST_F(ShaderDiskCacheTest, FolderFollowsTheUsersCacheSetting) {
+  {
+    const ScopedCacheHome cache("/somewhere/cache");
+    EXPECT_EQ(shaderCacheFolder(), "/somewhere/cache/quillon/effects");
+  }
+  const ScopedCacheHome relative("relative/paths/are/ignored");
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') GTEST_SKIP() << "no home folder here";
+  EXPECT_EQ(shaderCacheFolder(), std::string(home) + "/.cache/quillon/effects");
+}
+
+// The translation step itself stores what it translated, so that the next start reads it instead.
+TEST_F(ShaderDiskCacheTest, TranslationIsStoredForTheNextStart) {
+  const ScopedCacheHome cache(folder());
+  const std::string hlsl = "// " + folder() + "\nfloat4 PSHalf(float4 c : COLOR0) : COLOR0 { return c * 0.5; }\n";
+  CompiledPixelShader translated;
+  std::string errors;
+  ASSERT_TRUE(compilePixelShader(hlsl, "PSHalf", &translated, &errors)) << errors;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(folder() + "/quillon/effects")) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(translated.fragmentSource), std::string::npos);
+    ++files;
+  }
+  EXPECT_EQ(files, 1);
+}
+
+}  // namespace
+}  // namespace gfx::detail
