@@ -27,7 +27,7 @@ std::string ffmpegError(int code) {
 }
 
 std::int64_t frameDurationOf(AVFormatContext* format, AVStream* stream) {
-  const AVRational rate = av_guess_frame_rate(format, stream, nullptr);
+  const AVRational rate = av().av_guess_frame_rate(format, stream, nullptr);
   if (rate.num <= 0 || rate.den <= 0) return 0;
   return av_rescale(10'000'000, rate.den, rate.num);
 }
@@ -35,14 +35,15 @@ std::int64_t frameDurationOf(AVFormatContext* format, AVStream* stream) {
 // Opens `path` and reads its stream information; null (with `error`) when FFmpeg cannot.
 FormatHandle openFormat(const std::string& path, std::string* error) {
   quietLogging();
+  if (!codecs::ffmpeg(error)) return nullptr;
   AVFormatContext* raw = nullptr;
-  int result = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  int result = av().avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
   if (result < 0) {
     *error = ffmpegError(result);
     return nullptr;
   }
   FormatHandle format(raw);
-  result = avformat_find_stream_info(format.get(), nullptr);
+  result = av().avformat_find_stream_info(format.get(), nullptr);
   if (result < 0) {
     *error = ffmpegError(result);
     return nullptr;
@@ -51,18 +52,18 @@ FormatHandle openFormat(const std::string& path, std::string* error) {
 }
 
 CodecHandle openDecoder(const AVStream* stream, std::string* error) {
-  const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+  const AVCodec* codec = av().avcodec_find_decoder(stream->codecpar->codec_id);
   if (codec == nullptr) {
     *error = "no decoder for this stream";
     return nullptr;
   }
-  CodecHandle context(avcodec_alloc_context3(codec));
-  if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) {
+  CodecHandle context(av().avcodec_alloc_context3(codec));
+  if (!context || av().avcodec_parameters_to_context(context.get(), stream->codecpar) < 0) {
     *error = "cannot set up the decoder";
     return nullptr;
   }
   context->pkt_timebase = stream->time_base;
-  const int result = avcodec_open2(context.get(), codec, nullptr);
+  const int result = av().avcodec_open2(context.get(), codec, nullptr);
   if (result < 0) {
     *error = ffmpegError(result);
     return nullptr;
@@ -79,7 +80,7 @@ class FrameSource {
 
   bool next(AVFrame* frame) {
     for (;;) {
-      const int received = avcodec_receive_frame(m_codec, frame);
+      const int received = av().avcodec_receive_frame(m_codec, frame);
       if (received == 0) return true;
       if (received != AVERROR(EAGAIN) || m_draining) return false;
       feed();
@@ -89,15 +90,15 @@ class FrameSource {
  private:
   void feed() {
     for (;;) {
-      const int read = av_read_frame(m_format, m_packet.get());
+      const int read = av().av_read_frame(m_format, m_packet.get());
       if (read < 0) {
-        avcodec_send_packet(m_codec, nullptr);
+        av().avcodec_send_packet(m_codec, nullptr);
         m_draining = true;
         return;
       }
       const bool ours = m_packet->stream_index == m_streamIndex;
-      const int sent = ours ? avcodec_send_packet(m_codec, m_packet.get()) : -1;
-      av_packet_unref(m_packet.get());
+      const int sent = ours ? av().avcodec_send_packet(m_codec, m_packet.get()) : -1;
+      av().av_packet_unref(m_packet.get());
       if (sent == 0) return;
     }
   }
@@ -105,7 +106,7 @@ class FrameSource {
   AVFormatContext* m_format;
   AVCodecContext* m_codec;
   int m_streamIndex;
-  PacketHandle m_packet{av_packet_alloc()};
+  PacketHandle m_packet{av().av_packet_alloc()};
   bool m_draining = false;
 };
 
@@ -145,8 +146,8 @@ void VideoReader::openVideo() {
     return;
   }
   AVFormatContext* format = decoder->format.get();
-  const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  const bool anyAudio = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+  const int index = av().av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  const bool anyAudio = av().av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
   if (index < 0) {
     // A sound-only file plays silently on the screen and ends at the first frame time.
     if (!anyAudio) {
@@ -216,7 +217,7 @@ void VideoReader::openAudio() {
   std::string error;
   FormatHandle format = openFormat(m_path, &error);
   if (!format) return;
-  const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  const int index = av().av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (index < 0) return;
   AVStream* stream = format->streams[index];
   const int channels = stream->codecpar->ch_layout.nb_channels;

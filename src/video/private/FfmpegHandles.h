@@ -1,12 +1,13 @@
 #pragma once
 
-// Owning handles for FFmpeg's objects, for the subsystem's sources that talk to FFmpeg.
+// Owning handles for FFmpeg's objects, for the subsystem's sources that talk to FFmpeg. Format, codec and packet
+// objects exist only once the libraries are loaded, so their deleters may use the table.
 
 #include <memory>
 
+#include "platform/codecs/FfmpegLibraries.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/imgutils.h>
@@ -16,17 +17,19 @@ extern "C" {
 
 namespace video {
 
+using codecs::av;
+
 struct FormatCloser {
-  void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+  void operator()(AVFormatContext* context) const { av().avformat_close_input(&context); }
 };
 struct CodecFreer {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+  void operator()(AVCodecContext* context) const { av().avcodec_free_context(&context); }
 };
 struct FrameFreer {
   void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 struct PacketFreer {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+  void operator()(AVPacket* packet) const { av().av_packet_free(&packet); }
 };
 struct ScaleFreer {
   void operator()(SwsContext* context) const { sws_freeContext(context); }

@@ -8,15 +8,17 @@
 #include <vector>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/mem.h>
 #include <libswresample/swresample.h>
 }
 
+#include "platform/codecs/FfmpegLibraries.h"
+
 namespace audio::mixer {
 namespace {
+
+using codecs::av;
 
 constexpr int kIoBufferBytes = 32 * 1024;
 constexpr unsigned kMaxSampleRate = 768000;
@@ -104,12 +106,15 @@ struct Decoder::State {
     swr_free(&resampler);
     av_channel_layout_uninit(&resamplerInput);
     av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);
-    if (io) {
-      av_freep(&io->buffer);
-      avio_context_free(&io);
+    // Nothing below was made unless the libraries were loaded.
+    if (const codecs::FfmpegLibraries* libraries = codecs::ffmpeg()) {
+      libraries->av_packet_free(&packet);
+      libraries->avcodec_free_context(&codec);
+      libraries->avformat_close_input(&format);
+      if (io) {
+        av_freep(&io->buffer);
+        libraries->avio_context_free(&io);
+      }
     }
   }
 };
@@ -134,13 +139,15 @@ bool Decoder::start(std::string* error) {
   m_state = std::make_unique<State>();
   m_position = 0;
   State& s = *m_state;
-  s.format = avformat_alloc_context();
+  std::string missing;
+  if (!codecs::ffmpeg(&missing)) return fail("cannot load the decoders (" + missing + ")");
+  s.format = av().avformat_alloc_context();
   if (!s.format) return fail("out of memory");
   if (m_data.inMemory()) {
     s.memory.bytes = m_data.bytes.get();
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     if (!buffer) return fail("out of memory");
-    s.io = avio_alloc_context(buffer, kIoBufferBytes, 0, &s.memory, readMemory, nullptr, seekMemory);
+    s.io = av().avio_alloc_context(buffer, kIoBufferBytes, 0, &s.memory, readMemory, nullptr, seekMemory);
     if (!s.io) {
       av_free(buffer);
       return fail("out of memory");
@@ -148,23 +155,23 @@ bool Decoder::start(std::string* error) {
     s.format->pb = s.io;
     s.format->flags |= AVFMT_FLAG_CUSTOM_IO;
   }
-  int code = avformat_open_input(&s.format, m_data.inMemory() ? nullptr : m_data.path.c_str(), nullptr, nullptr);
+  int code = av().avformat_open_input(&s.format, m_data.inMemory() ? nullptr : m_data.path.c_str(), nullptr, nullptr);
   if (code < 0) return fail("cannot open (" + errorText(code) + ")");
-  code = avformat_find_stream_info(s.format, nullptr);
+  code = av().avformat_find_stream_info(s.format, nullptr);
   if (code < 0) return fail("cannot read the stream (" + errorText(code) + ")");
   const AVCodec* codecInfo = nullptr;
-  s.streamIndex = av_find_best_stream(s.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codecInfo, 0);
+  s.streamIndex = av().av_find_best_stream(s.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codecInfo, 0);
   if (s.streamIndex < 0 || !codecInfo) return fail("no audio stream");
   const AVStream* stream = s.format->streams[s.streamIndex];
-  s.codec = avcodec_alloc_context3(codecInfo);
+  s.codec = av().avcodec_alloc_context3(codecInfo);
   if (!s.codec) return fail("out of memory");
-  if (avcodec_parameters_to_context(s.codec, stream->codecpar) < 0) return fail("bad codec parameters");
-  code = avcodec_open2(s.codec, codecInfo, nullptr);
+  if (av().avcodec_parameters_to_context(s.codec, stream->codecpar) < 0) return fail("bad codec parameters");
+  code = av().avcodec_open2(s.codec, codecInfo, nullptr);
   if (code < 0) return fail("cannot open the decoder (" + errorText(code) + ")");
   const int channels = s.codec->ch_layout.nb_channels;
   if (s.codec->sample_rate <= 0 || static_cast<unsigned>(s.codec->sample_rate) > kMaxSampleRate || channels <= 0)
     return fail("unsupported sample rate or channel count");
-  s.packet = av_packet_alloc();
+  s.packet = av().av_packet_alloc();
   s.frame = av_frame_alloc();
   if (!s.packet || !s.frame) return fail("out of memory");
   s.exactTimestamps = s.codec->codec_id >= AV_CODEC_ID_PCM_S16LE && s.codec->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
@@ -187,7 +194,7 @@ bool Decoder::decodeMore() {
   State& s = *m_state;
   int errors = 0;
   while (!s.drained) {
-    int code = avcodec_receive_frame(s.codec, s.frame);
+    int code = av().avcodec_receive_frame(s.codec, s.frame);
     if (code == 0) {
       errors = 0;
       const AVFrame* f = s.frame;
@@ -248,16 +255,16 @@ bool Decoder::decodeMore() {
       if (code == AVERROR(EAGAIN)) s.drained = true;
       continue;
     }
-    code = av_read_frame(s.format, s.packet);
+    code = av().av_read_frame(s.format, s.packet);
     if (code < 0) {
       s.inputEnded = true;
-      avcodec_send_packet(s.codec, nullptr);
+      av().avcodec_send_packet(s.codec, nullptr);
       continue;
     }
     if (s.packet->stream_index == s.streamIndex) {
-      if (avcodec_send_packet(s.codec, s.packet) < 0 && ++errors > kMaxConsecutiveErrors) s.drained = true;
+      if (av().avcodec_send_packet(s.codec, s.packet) < 0 && ++errors > kMaxConsecutiveErrors) s.drained = true;
     }
-    av_packet_unref(s.packet);
+    av().av_packet_unref(s.packet);
   }
   return false;
 }
@@ -315,8 +322,8 @@ bool Decoder::seek(std::int64_t frame) {
     const std::int64_t startTime = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
     const AVRational perSample{1, static_cast<int>(m_format.sampleRate)};
     const std::int64_t timestamp = av_rescale_q(frame, perSample, stream->time_base) + startTime;
-    if (av_seek_frame(s.format, s.streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
-      avcodec_flush_buffers(s.codec);
+    if (av().av_seek_frame(s.format, s.streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
+      av().avcodec_flush_buffers(s.codec);
       s.pending.clear();
       s.pendingOffset = 0;
       s.inputEnded = false;
