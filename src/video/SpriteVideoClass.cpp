@@ -10,6 +10,7 @@
 #include "bindings/Binding.h"
 #include "bitmap/Bitmap.h"
 #include "engine/FileLayer.h"
+#include "engine/KeepAlive.h"
 #include "scene/Sprite.h"
 #include "scene/SpriteClass.h"
 #include "video/ScriptText.h"
@@ -80,6 +81,7 @@ Value spriteStartVideo(Value self, Value path) {
   if (!bindings::detail::guarded(attach)) bindings::detail::raisePending();
 
   if (opened.soundScript != 0) api().eval_string(api().string_ptr(opened.soundScript));
+  engine::keepAlive(opened.soundScript);
 
   // The sound script may have done anything, disposing this sprite or starting another movie included.
   auto start = [&] {

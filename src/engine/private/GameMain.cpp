@@ -63,6 +63,8 @@ bool loadSections(const std::string& path, std::vector<Section>* sections, std::
   VALUE data = rb_str_new(reinterpret_cast<const char*>(bytes->data()), static_cast<long>(bytes->size()));
   int state = 0;
   VALUE list = rb_protect(marshalLoad, data, &state);
+  // The unmarshaller reads these bytes while it allocates; only this frame refers to them.
+  RB_GC_GUARD(data);
   if (state != 0) {
     std::string reason = rubyString(rb_obj_as_string(rb_errinfo()));
     rb_set_errinfo(Qnil);

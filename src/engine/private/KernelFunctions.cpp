@@ -47,7 +47,11 @@ VALUE loadData(VALUE, VALUE name) {
     errno = ENOENT;
     rb_sys_fail_str(path);
   }
-  return rb_marshal_load(contents);
+  // The unmarshaller reads the string's bytes while it allocates, and nothing else refers to the string: without
+  // the guard a tail call leaves it to the collector in the middle of a large load.
+  VALUE data = rb_marshal_load(contents);
+  RB_GC_GUARD(contents);
+  return data;
 }
 
 VALUE saveData(VALUE, VALUE object, VALUE name) {
@@ -66,6 +70,7 @@ VALUE saveData(VALUE, VALUE object, VALUE name) {
 
 void showAndRefocus(VALUE text) {
   showMessageBox(StringValueCStr(text));
+  RB_GC_GUARD(text);
   if (hooks().foreground != nullptr) {
     hooks().foreground();
   }

@@ -35,7 +35,9 @@ class ByteWriter {
   VALUE m_string;
 };
 
-// Reads a _load payload; running past its end raises ArgumentError instead of reading foreign memory.
+// Reads a _load payload; running past its end raises ArgumentError instead of reading foreign memory. Each read
+// takes the string's bytes afresh and copies them out before anything can allocate, and the reader refers to the
+// string while it is in use, so the collector running between reads (a _load allocating its object) is harmless.
 class ByteReader {
  public:
   explicit ByteReader(VALUE string) : m_string(StringValue(string)) {}
