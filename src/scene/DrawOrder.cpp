@@ -13,9 +13,11 @@ bool drawsBefore(const SortKey& a, const SortKey& b) {
   return a.serial < b.serial;
 }
 
-SortKey drawKey(const Sprite& object) { return {object.effectiveZ, object.y, object.creationSerial}; }
+SortKey drawKey(const Sprite& object) {
+  return {object.effectiveZ, object.ordersByY ? object.y : 0, object.creationSerial};
+}
 
-SortKey viewportKey(const Viewport& viewport) { return {viewport.z, viewport.rectangle().y, viewport.creationSerial}; }
+SortKey viewportKey(const Viewport& viewport) { return {viewport.z, 0, viewport.creationSerial}; }
 
 void sortDrawList(std::vector<Sprite*>& list) {
   std::stable_sort(list.begin(), list.end(),
@@ -23,10 +25,8 @@ void sortDrawList(std::vector<Sprite*>& list) {
 }
 
 void sortViewports(std::vector<Viewport*>& viewports) {
-  std::stable_sort(viewports.begin(), viewports.end(), [](const Viewport* a, const Viewport* b) {
-    if (a->z != b->z) return a->z < b->z;
-    return a->rectangle().y < b->rectangle().y;
-  });
+  std::stable_sort(viewports.begin(), viewports.end(),
+                   [](const Viewport* a, const Viewport* b) { return a->z < b->z; });
 }
 
 std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects, std::span<const SortKey> viewports) {

@@ -1,8 +1,11 @@
 #pragma once
 
-// The order of a frame: each draw list sorted by (effective z, own y, creation serial), the viewports by (z, rectangle
-// y) keeping creation order on ties, and the screen's objects merged with the viewports as two sorted runs, so that an
-// object and a viewport of equal z and y order by creation.
+// The order of a frame: each draw list sorted by (effective z, own y, creation serial), the viewports by z keeping
+// creation order on ties, and the screen's objects merged with the viewports as two sorted runs.
+//
+// Only sprite-like objects order equal z by their y: windows, planes, tilemap layers and viewports of equal z draw in
+// creation order, the later on top, wherever they stand on the screen. They sort as if their y were 0, which keeps
+// the order total when they meet sprites of the same z.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,13 +26,14 @@ struct SortKey {
 // Lexicographic on (z, y, serial).
 bool drawsBefore(const SortKey& a, const SortKey& b);
 
-// A draw list's key: effective z, the object's own y (not the effective one), its serial.
+// A draw list's key: effective z, the object's own y (not the effective one; 0 for objects that do not order by y),
+// its serial.
 SortKey drawKey(const Sprite& object);
-// A viewport's key in the merge: its z, its rectangle's y, its serial.
+// A viewport's key in the merge: its z, y 0, its serial.
 SortKey viewportKey(const Viewport& viewport);
 
 void sortDrawList(std::vector<Sprite*>& list);
-// By z, then rectangle y; stable, so full ties keep creation order.
+// By z; stable, so ties keep creation order.
 void sortViewports(std::vector<Viewport*>& viewports);
 
 // One step of the screen's order: the object or viewport at `index` of its run.

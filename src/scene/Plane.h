@@ -23,7 +23,8 @@ struct PlaneArea {
 
 class Plane final : public Sprite {
  public:
-  Plane() = default;
+  // Planes of equal z draw in creation order, whatever their y.
+  Plane() { ordersByY = false; }
 
   // The base reset, an owned source rectangle, no scroll, tile zoom 1 and the whole screen as it is now.
   void resetDefaults() override;

@@ -111,6 +111,10 @@ class Sprite {
   Viewport& listOwner() const;
 
   std::int32_t creationSerial = 0;
+  // Whether equal z orders this object by its y before its creation: true for sprites and the sprite-like extension
+  // classes, false for what the player builds windows, planes and tilemaps from. Fixed by the class, so no reset
+  // touches it.
+  bool ordersByY = true;
   std::int32_t updateCount = 0;
   Viewport* viewport = nullptr;
   bitmap::Bitmap* bitmap = nullptr;

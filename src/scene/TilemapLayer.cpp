@@ -29,6 +29,7 @@ TilemapLayer::TilemapLayer(TilemapLayerKind kind, double depth)
     : Sprite(PlayerOwned{.attachToScreen = false}), m_kind(kind) {
   z = depth;
   skipDefaultQuad = true;
+  ordersByY = false;
 }
 
 TilemapLayer::~TilemapLayer() = default;

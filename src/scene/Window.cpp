@@ -96,7 +96,10 @@ void Window::initialize(std::int32_t left, std::int32_t top, std::int32_t newWid
   ownedTone = std::make_unique<bindings::Tone>();
   cursorRect = ownedCursorRect.get();
   windowskin = contents = m_paintedSkin = nullptr;
-  for (std::unique_ptr<Sprite>& sprite : m_parts) sprite = std::make_unique<Sprite>(Sprite::PlayerOwned{});
+  for (std::unique_ptr<Sprite>& sprite : m_parts) {
+    sprite = std::make_unique<Sprite>(Sprite::PlayerOwned{});
+    sprite->ordersByY = false;
+  }
   m_initialized = true;
   m_disposed = false;
   setTone(ownedTone.get());
@@ -190,23 +193,23 @@ void Window::layout() {
   shownContents.visible = shown;
   shownContents.x = wrapAdd(x, padding);
   shownContents.y = wrapAdd(y, padding);
-  shownContents.z = z + 0.2;
+  shownContents.z = z;
   shownContents.opacity = contentsOpacity;
   shownContents.setSourceRect(ox, oy, inside.width, inside.height);
 
   Sprite& pauseSign = part(WindowPart::Pause);
-  pauseSign.z = z + 0.3;
+  pauseSign.z = z;
   pauseSign.x = wrapAdd(x, width / 2, -8);
   pauseSign.y = wrapAdd(y, height, -16);
   pauseSign.visible = shown && pause;
   const engine::RectData sign = pauseSignSource(animation.pauseFrame);
   pauseSign.setSourceRect(sign.x, sign.y, sign.width, sign.height);
 
-  // The cursor sits below the contents, which may draw over it.
+  // The cursor sits below the contents, which may draw over it (its part comes first).
   Sprite& cursorSprite = part(WindowPart::Cursor);
   cursorSprite.x = wrapAdd(x, -static_cast<std::int64_t>(ox), static_cast<std::int64_t>(cursor.left) + padding);
   cursorSprite.y = wrapAdd(y, -static_cast<std::int64_t>(oy), static_cast<std::int64_t>(cursor.top) + padding);
-  cursorSprite.z = z + 0.1;
+  cursorSprite.z = z;
   cursorSprite.opacity = cursorBlink(animation.cursorPhase) * contentsOpacity / 255;
   cursorSprite.visible = shown && !cursor.empty();
 
@@ -219,7 +222,7 @@ void Window::layout() {
     Sprite& arrow = part(which);
     arrow.x = left;
     arrow.y = top;
-    arrow.z = z + 0.3;
+    arrow.z = z;
     arrow.visible = arrowsShown && scrolls;
   };
   placeArrow(WindowPart::UpArrow, wrapAdd(x, width / 2, -8), wrapAdd(y, 4), arrows.up);

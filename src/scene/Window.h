@@ -27,8 +27,9 @@ namespace scene {
 class Sprite;
 class Viewport;
 
-// The parts in creation order, which is also their order among equal z: the frame shows over the back.
-enum class WindowPart { Back, Frame, Contents, Cursor, UpArrow, LeftArrow, RightArrow, DownArrow, Pause };
+// The parts in creation order, which is their drawing order: all stand at the window's z and order by creation, with
+// serials taken in one run, so a window draws as one piece and a later window of the same z covers it whole.
+enum class WindowPart { Back, Frame, Cursor, Contents, UpArrow, LeftArrow, RightArrow, DownArrow, Pause };
 inline constexpr int kWindowParts = 9;
 
 class Window {

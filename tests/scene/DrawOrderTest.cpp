@@ -55,21 +55,37 @@ TEST(DrawListSort, UsesEffectiveZButOwnY) {
   EXPECT_EQ(list, (std::vector<scene::Sprite*>{&late, &early, &childOfParent, &parent}));
 }
 
-TEST(ViewportSort, ByZThenRectangleYKeepingListOrderOnTies) {
+TEST(DrawListSort, OnlySpriteLikeObjectsOrderEqualZByY) {
+  scene::Sprite early;
+  scene::Sprite late;
+  scene::Sprite above;
+  scene::Sprite below;
+  for (scene::Sprite* s : {&early, &late, &above, &below}) s->resetDefaults();
+  // Window parts, planes and tilemap layers: a later one is on top however high an earlier one stands.
+  early.ordersByY = late.ordersByY = false;
+  early.y = 300;
+  late.y = 10;
+  // Against sprites of the same z they count as y 0, so the order stays total.
+  above.y = 1;
+  below.y = -1;
+  std::vector<scene::Sprite*> list{&above, &late, &below, &early};
+  scene::sortDrawList(list);
+  EXPECT_EQ(list, (std::vector<scene::Sprite*>{&below, &early, &late, &above}));
+}
+
+TEST(ViewportSort, ByZKeepingCreationOrderWhateverTheirY) {
   scene::Viewport a;
   scene::Viewport b;
   scene::Viewport c;
-  scene::Viewport d;
   a.z = 1;
   b.z = 0;
   b.rect->y = 50;
   c.z = 0;
   c.rect->y = 10;
-  d.z = 0;
-  d.rect->y = 10;
-  std::vector<scene::Viewport*> list{&d, &a, &b, &c};
+  std::vector<scene::Viewport*> list{&a, &b, &c};
   scene::sortViewports(list);
-  EXPECT_EQ(list, (std::vector<scene::Viewport*>{&d, &c, &b, &a}));
+  EXPECT_EQ(list, (std::vector<scene::Viewport*>{&b, &c, &a}));
+  EXPECT_EQ(scene::viewportKey(b).y, 0);
 }
 
 struct MergeCase {

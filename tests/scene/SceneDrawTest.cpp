@@ -191,15 +191,16 @@ TEST_F(SceneDraw, InvisibleOrDisposedViewportsAreNotComposited) {
   EXPECT_EQ(at(pixels, 1, 1), kBlue);
 }
 
-TEST_F(SceneDraw, ViewportAndObjectOfEqualZAndYOrderByCreation) {
+TEST_F(SceneDraw, ViewportAndSpriteOfEqualZOrderByCreationWhenTheSpritesYIsZero) {
+  // A viewport sorts as y 0 against sprites, whatever its rectangle's y.
   Viewport& first = viewport(0, 4, 8, 8);
   sprite(solid(4, 4, kRed), 0, 0, &first);
-  Sprite& later = sprite(solid(4, 4, kBlue), 0, 4);
-  (void)later;
-  Sprite& before = sprite(solid(4, 4, kBlue), 10, 4);
+  Sprite& later = sprite(solid(4, 4, kBlue), 0, 0);
+  later.oy = -4;
+  Sprite& before = sprite(solid(4, 4, kBlue), 10, 0);
+  before.oy = -4;
   Viewport& second = viewport(8, 4, 8, 8);
   sprite(solid(4, 4, kRed), 2, 0, &second);
-  (void)before;
   const auto pixels = frame();
   EXPECT_EQ(at(pixels, 1, 5), kBlue);
   EXPECT_EQ(at(pixels, 11, 5), kRed);

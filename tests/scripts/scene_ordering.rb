@@ -1,6 +1,6 @@
-# Draw order on the screen: effective z first, then the object's own y, then creation; viewports take their
-# place among the screen's objects by their z, their rectangle's y and their creation; attaching again to the
-# same list neither reorders nor duplicates an object. Run once plainly and once under GC.stress.
+# Draw order on the screen: effective z first, then a sprite's own y, then creation; windows, planes and
+# viewports of equal z draw in creation order whatever their y, counting as y 0 against sprites; attaching again
+# to the same list neither reorders nor duplicates an object. Run once plainly and once under GC.stress.
 RED = Color.new(255, 0, 0)
 BLUE = Color.new(0, 0, 255)
 GREEN = Color.new(0, 255, 0)
@@ -67,10 +67,10 @@ def viewports_among_objects(pass)
   sprite(RED, 0, 0, first)
   sprite(BLUE, 0, 140)
   check("#{pass}: a sprite made after the viewport is on top", rgb(shot.get_pixel(3, 143)), [0, 0, 255])
-  sprite(BLUE, 30, 140)
+  sprite(BLUE, 30, 0).oy = -140 # y 0, drawn at row 140
   second = made(Viewport.new(30, 140, 20, 20))
   sprite(RED, 0, 0, second)
-  check("#{pass}: a viewport made after the sprite is on top", rgb(shot.get_pixel(33, 143)), [255, 0, 0])
+  check("#{pass}: a viewport made after a sprite of y 0 is on top", rgb(shot.get_pixel(33, 143)), [255, 0, 0])
 
   # z, then y, decide before creation.
   lower = sprite(GREEN, 60, 140)
@@ -83,16 +83,44 @@ def viewports_among_objects(pass)
   deeper.oy = 1
   fourth = made(Viewport.new(90, 140, 20, 20))
   sprite(RED, 0, 0, fourth)
-  check("#{pass}: a viewport of smaller y is below a sprite of larger y", rgb(shot.get_pixel(93, 143)), [0, 255, 0])
+  check("#{pass}: a sprite of positive y is above a later viewport", rgb(shot.get_pixel(93, 143)), [0, 255, 0])
 
-  # Among themselves: z, then the rectangle's y, then creation.
+  # Among themselves: z, then creation, whatever their rectangles' y.
   lower_row = made(Viewport.new(120, 150, 20, 20))
   sprite(RED, 0, 0, lower_row, 20, 20)
   upper_row = made(Viewport.new(120, 140, 20, 20))
   sprite(BLUE, 0, 0, upper_row, 20, 20)
-  check("#{pass}: the viewport of larger y is on top", rgb(shot.get_pixel(123, 153)), [255, 0, 0])
-  upper_row.z = 1
-  check("#{pass}: the viewport of larger z is on top", rgb(shot.get_pixel(123, 153)), [0, 0, 255])
+  check("#{pass}: the later viewport is on top though higher up", rgb(shot.get_pixel(123, 153)), [0, 0, 255])
+  lower_row.z = 1
+  check("#{pass}: the viewport of larger z is on top", rgb(shot.get_pixel(123, 153)), [255, 0, 0])
+end
+
+# A window showing only its contents, filled with `color`, at the window's place plus the padding.
+def framed(color, x, y, width = 100, height = 60)
+  window = made(Window.new(x, y, width, height))
+  window.contents = solid(color, width - 24, height - 24)
+  window
+end
+
+def equal_z_non_sprites_in_creation_order(pass)
+  # Each time the earlier one stands lower on the screen, which would put it on top if y counted.
+  framed(RED, 0, 70)
+  cover = made(Window.new(0, 40, 100, 60))
+  cover.windowskin = solid(GREEN, 128, 128)
+  cover.back_opacity = 255
+  check("#{pass}: a later window covers an earlier one, contents included", rgb(shot.get_pixel(20, 90)), [0, 255, 0])
+
+  framed(RED, 150, 70)
+  port = made(Viewport.new(150, 40, 60, 60))
+  port.z = 100
+  sprite(BLUE, 0, 0, port, 60, 60)
+  check("#{pass}: a later viewport covers an earlier window", rgb(shot.get_pixel(170, 90)), [0, 0, 255])
+
+  plane = made(Plane.new)
+  plane.bitmap = solid(RED, 16, 16)
+  above = framed(BLUE, 250, -20, 100, 80)
+  above.z = 0
+  check("#{pass}: a later window covers an earlier plane", rgb(shot.get_pixel(270, 10)), [0, 0, 255])
 end
 
 def attaching_again(pass)
@@ -122,7 +150,7 @@ def attaching_again(pass)
 end
 
 CASES = %i[equal_z_and_y_draw_in_creation_order smaller_y_draws_below inherited_keys viewports_among_objects
-           attaching_again].freeze
+           equal_z_non_sprites_in_creation_order attaching_again].freeze
 
 run_scene_cases(CASES)
 finish

@@ -11,6 +11,7 @@
 #include "SceneClasses.h"
 #include "bindings/Binding.h"
 #include "bitmap/Bitmap.h"
+#include "scene/DrawOrder.h"
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
 #include "scene/Window.h"
@@ -229,10 +230,14 @@ TEST_F(WindowClassTest, OpennessScalesBackAndFrameAboutTheCentreAndHidesTheRest)
   EXPECT_EQ(source.x, 4);
   EXPECT_EQ(source.width, 144);
   EXPECT_EQ(source.height, 80);
-  // Cursor below the contents, both below the arrows and the pause sign.
-  EXPECT_LT(window.part(WindowPart::Cursor).z, window.part(WindowPart::Contents).z);
-  EXPECT_LT(window.part(WindowPart::Contents).z, window.part(WindowPart::Pause).z);
-  EXPECT_GT(window.part(WindowPart::Cursor).z, window.part(WindowPart::Frame).z);
+  // Cursor below the contents, both below the arrows and the pause sign, all at the window's z.
+  const auto below = [&](WindowPart lower, WindowPart upper) {
+    return scene::drawsBefore(scene::drawKey(window.part(lower)), scene::drawKey(window.part(upper)));
+  };
+  EXPECT_TRUE(below(WindowPart::Cursor, WindowPart::Contents));
+  EXPECT_TRUE(below(WindowPart::Contents, WindowPart::Pause));
+  EXPECT_TRUE(below(WindowPart::Frame, WindowPart::Cursor));
+  EXPECT_EQ(window.part(WindowPart::Pause).z, 100.0);
 }
 
 TEST_F(WindowClassTest, CursorOpacityWavesWhileActiveOnly) {
