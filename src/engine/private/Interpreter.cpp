@@ -3,6 +3,7 @@
 #include <ruby/encoding.h>
 
 #include "engine/private/EngineClasses.h"
+#include "engine/private/WindowsEnvironment.h"
 
 // Collector entry points the interpreter exports without declaring them in its installed headers.
 extern "C" {
@@ -77,6 +78,7 @@ void startInterpreter() {
   g_resetClass = rb_define_class("RGSSReset", rb_eException);
   rb_gc_register_address(&g_resetClass);
 
+  fillWindowsEnvironment();
   defineEngineClasses();
   runBuiltinScript(kCompatScript, "compat");
   if (defineUserDataFiles()) {
