@@ -56,6 +56,8 @@ struct EngineGlobals {
   Value rect_class = 0;
   Value table_class = 0;
   FontRegistry* font_registry = nullptr;
+  // RGSSReset: raised in the script to start the game over.
+  Value reset_class = 0;
 };
 
 // Marks the outermost stack frame that will ever hold script values; call it first thing in main(). The

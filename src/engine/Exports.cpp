@@ -141,6 +141,7 @@ extern "C" void RGSSInitialize3(void*) {
   g_globals.script_error = scriptErrorClass();
   g_globals.rect_class = rectClass();
   g_globals.table_class = tableClass();
+  g_globals.reset_class = resetClass();
   g_globals.font_registry = &g_fonts;
   call(g_hooks.defineAudio);
   call(g_hooks.defineColor);

@@ -215,7 +215,8 @@ int playGame(const Invocation& invocation) {
                                  session().window->requestClose();
                                }
                              },
-                             [&config] { takeScreenshot(config.titleValue); }});
+                             [&config] { takeScreenshot(config.titleValue); },
+                             [] { session().resetRequested = true; }});
   session().procedure = &procedure;
 
   // Steps 4 and 5. The script interface lives as long as the process: script objects reach it until exit.

@@ -1,5 +1,7 @@
 #include "host/Installers.h"
 
+#include <utility>
+
 #ifdef QUILLON_HAS_AUDIO
 #include "audio/Audio.h"
 #endif
@@ -35,6 +37,7 @@
 #include "host/LaunchConfig.h"
 #include "host/MessagePump.h"
 #ifdef QUILLON_HAS_RENDER
+#include "bindings/ScriptError.h"
 #include "host/RendererBridge.h"
 #include "render/Graphics.h"
 #endif
@@ -147,6 +150,19 @@ bool framePump(windowing::PumpWait wait) {
   return pumpStep(*state.window, *state.procedure, accelerators, waitMs);
 }
 
+#ifdef QUILLON_HAS_RENDER
+// Graphics pumps only inside a script's call of one of its methods, whose binding turns a ScriptError into the
+// script's exception once the C++ frames are gone: so the frame that sees F12 raises RGSSReset, and rgss_main starts
+// the game over. The engine's own pumps (message boxes, rgss_stop) run outside any binding and never raise.
+bool graphicsPump(windowing::PumpWait wait) {
+  bool released = framePump(wait);
+  if (!released && std::exchange(session().resetRequested, false)) {
+    throw bindings::errorOf(engine::globals().reset_class, "RGSSReset");
+  }
+  return released;
+}
+#endif
+
 #ifdef QUILLON_HAS_INPUT
 // Hands the window procedure's keyboard, mouse and activation messages to the input modules.
 class InputForwarder final : public InputSink {
@@ -219,7 +235,11 @@ void installFirstHooks() {
   hooks.loadAccelerators = loadAcceleratorsHook;
   hooks.idle = idleHook;
   hooks.pumpStep = patchedPumpStep;
+#ifdef QUILLON_HAS_RENDER
+  windowing::installPump(graphicsPump);
+#else
   windowing::installPump(framePump);
+#endif
   hooks.registryOpen = registryOpenHook;
   installSystemServices();
 }

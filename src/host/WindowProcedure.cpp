@@ -26,12 +26,20 @@ std::intptr_t WindowProcedure::dispatch(const Message& message) {
   return m_installed ? handle(message) : defaultProcessing(message);
 }
 
-bool isScreenshotKey(const Message& message) {
+namespace {
+
+// A key going down, not a held key repeating its key-down (bit 30 set: it was down before).
+bool isNewPress(const Message& message) {
   constexpr std::intptr_t kWasDown = std::intptr_t{1} << 30;
-  bool keyDown = message.id == kWmKeyDown || message.id == kWmSysKeyDown;
+  return (message.id == kWmKeyDown || message.id == kWmSysKeyDown) && (message.lParam & kWasDown) == 0;
+}
+
+}  // namespace
+
+bool isScreenshotKey(const Message& message) {
   bool key = message.wParam == static_cast<std::uintptr_t>(kVkF10) ||
              message.wParam == static_cast<std::uintptr_t>(kVkSnapshot);
-  return keyDown && key && (message.lParam & kWasDown) == 0;
+  return key && isNewPress(message);
 }
 
 std::intptr_t WindowProcedure::handle(const Message& message) {
@@ -99,6 +107,11 @@ std::intptr_t WindowProcedure::defaultProcessing(const Message& message) {
   if (message.id == kWmSysKeyDown && message.wParam == static_cast<std::uintptr_t>(kVkF4) &&
       m_actions.requestClose) {
     m_actions.requestClose();
+  }
+  // One press is one reset, however long the key is held.
+  if (message.id == kWmKeyDown && message.wParam == static_cast<std::uintptr_t>(kVkF12) && isNewPress(message) &&
+      m_actions.requestReset) {
+    m_actions.requestReset();
   }
   return 0;
 }

@@ -42,6 +42,8 @@ class WindowProcedure {
     std::function<void()> requestClose;
     // F10 or Print Screen: saves the picture on screen (the key still reaches the game).
     std::function<void()> screenshot;
+    // Asks the game to start over (F12): the next frame raises RGSSReset in the script.
+    std::function<void()> requestReset;
   };
 
   explicit WindowProcedure(Actions actions) : m_actions(std::move(actions)) {}

@@ -97,8 +97,9 @@ class WindowProcedureTest : public ::testing::Test {
   int aboutBoxes = 0;
   int closeRequests = 0;
   int screenshots = 0;
-  WindowProcedure procedure{
-      {[this] { ++teardowns; }, [this] { ++aboutBoxes; }, [this] { ++closeRequests; }, [this] { ++screenshots; }}};
+  int resetRequests = 0;
+  WindowProcedure procedure{{[this] { ++teardowns; }, [this] { ++aboutBoxes; }, [this] { ++closeRequests; },
+                             [this] { ++screenshots; }, [this] { ++resetRequests; }}};
 };
 
 std::unique_ptr<GameWindow> WindowProcedureTest::s_window;
@@ -184,6 +185,19 @@ TEST_F(WindowProcedureTest, F10AndPrintScreenTakeAScreenshotOncePerPress) {
   pushKey(SDLK_F9, true);
   step();
   EXPECT_EQ(screenshots, 2);
+}
+
+TEST_F(WindowProcedureTest, F12AsksForOneResetPerPress) {
+  pushKey(SDLK_F12, true);
+  SDL_Event held{};
+  held.type = SDL_KEYDOWN;
+  held.key.keysym.sym = SDLK_F12;
+  held.key.repeat = 1;
+  SDL_PushEvent(&held);
+  pushKey(SDLK_F12, false);
+  for (int i = 0; i < 3; ++i) step();
+  EXPECT_EQ(resetRequests, 1) << "the repeated key-down of a held key is no new press";
+  EXPECT_EQ(input.down, (std::vector<int>{0x7B, 0x7B})) << "the input state still sees the key";
 }
 
 TEST_F(WindowProcedureTest, CloseTearsDownAndTheStepReportsTheRendererItStartedWith) {

@@ -17,6 +17,8 @@ struct Session {
   windowing::GameWindow* window = nullptr;      // owned by the boot
   WindowProcedure* procedure = nullptr;         // owned by the boot
   PrivateFonts fonts;
+  // Set by F12, taken by the next frame, which raises RGSSReset.
+  bool resetRequested = false;
 };
 
 Session& session();

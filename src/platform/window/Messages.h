@@ -43,6 +43,7 @@ inline constexpr int kVkF1 = 0x70;
 inline constexpr int kVkF2 = 0x71;
 inline constexpr int kVkF4 = 0x73;
 inline constexpr int kVkF10 = 0x79;
+inline constexpr int kVkF12 = 0x7B;
 inline constexpr int kVkSnapshot = 0x2C;  // Print Screen
 
 // Mouse-message key-state bits of wParam.
