@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <cstdio>
+#include <optional>
 #include <regex>
 #include <set>
 #include <vector>
@@ -145,10 +147,45 @@ std::string errorReport(VALUE error, const std::set<std::string>& names, const s
          " occurred.\n\n" + message;
 }
 
+struct SourceArgs {
+  VALUE code;
+  VALUE name;
+};
+
+VALUE callCompatibleSource(VALUE argsValue) {
+  auto* args = reinterpret_cast<SourceArgs*>(argsValue);
+  return rb_funcall(rb_cObject, rb_intern("__rgss_compatible_source__"), 2, args->code, args->name);
+}
+
+// The section's text as the compatibility layer rewrites it for Ruby 1.9 habits this interpreter refuses; nullopt
+// when it needs nothing, which a quick look settles for almost every section.
+std::optional<std::string> compatibleSource(const Section& section) {
+  if (section.code.find("@@") == std::string::npos || section.code.find("<<") == std::string::npos) {
+    return std::nullopt;
+  }
+  SourceArgs args{rb_utf8_str_new(section.code.data(), static_cast<long>(section.code.size())),
+                  rb_utf8_str_new(section.name.data(), static_cast<long>(section.name.size()))};
+  int state = 0;
+  VALUE rewritten = rb_protect(callCompatibleSource, reinterpret_cast<VALUE>(&args), &state);
+  RB_GC_GUARD(args.code);
+  RB_GC_GUARD(args.name);
+  if (state != 0) {
+    std::string message = describeError(rb_errinfo());
+    rb_set_errinfo(Qnil);
+    std::fprintf(stderr, "[compat] %s: left as written: %s\n", section.name.c_str(), message.c_str());
+    return std::nullopt;
+  }
+  if (!RB_TYPE_P(rewritten, T_STRING)) {
+    return std::nullopt;
+  }
+  return rubyString(rewritten);
+}
+
 enum class Outcome { Finished, Failed, Exited, Reset };
 
 Outcome runSection(const Section& section, const std::set<std::string>& names) {
-  if (evalProtected(section.code, section.name.c_str()) == 0) {
+  std::optional<std::string> rewritten = compatibleSource(section);
+  if (evalProtected(rewritten ? *rewritten : section.code, section.name.c_str()) == 0) {
     return Outcome::Finished;
   }
   VALUE error = rb_errinfo();
