@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/LegacyCodePage.h"
+
 namespace engine {
 
 namespace {
@@ -35,7 +37,7 @@ IniFile IniFile::load(const std::string& path) {
   }
   std::stringstream contents;
   contents << file.rdbuf();
-  IniFile ini = parse(contents.str());
+  IniFile ini = parse(decodeProfileText(contents.str()));
   ini.m_exists = true;
   return ini;
 }

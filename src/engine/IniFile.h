@@ -1,7 +1,8 @@
 #pragma once
 
 // Reads Windows profile (INI) files the way the Windows profile functions do: section and key names match
-// case-insensitively, values are trimmed, the first matching section and key win, nothing is ever written.
+// case-insensitively, values are trimmed, the first matching section and key win, nothing is ever written. A file
+// loaded from disk may be in a legacy code page (decodeProfileText); values are always UTF-8.
 
 #include <optional>
 #include <string>

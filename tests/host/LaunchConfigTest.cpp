@@ -49,6 +49,14 @@ TEST_F(LaunchConfigTest, ReadsKeysCaseInsensitivelyAndIntegersLikeTheProfileFunc
   EXPECT_EQ(config.screenHeight, 480);
 }
 
+TEST_F(LaunchConfigTest, TitlesWrittenInALegacyCodePageArriveAsUtf8) {
+  // "仙剑奇侠传" in GBK and "勇者の伝説" in Shift-JIS, as Chinese and Japanese systems write Game.ini.
+  writeIni("Title=\xCF\xC9\xBD\xA3\xC6\xE6\xCF\xC0\xB4\xAB\n");
+  EXPECT_EQ(LaunchConfig(executable(), "").titleValue, "仙剑奇侠传");
+  writeIni("Title=\x97\x45\x8E\xD2\x82\xCC\x93\x60\x90\xE0\n");
+  EXPECT_EQ(LaunchConfig(executable(), "").titleValue, "勇者の伝説");
+}
+
 TEST_F(LaunchConfigTest, OnlyTheFirstCharacterOfShowConsoleCounts) {
   writeIni("ShowConsole=10\n");
   EXPECT_TRUE(LaunchConfig(executable(), "").consoleRequested());
@@ -117,8 +125,9 @@ TEST_F(LaunchConfigTest, ValuesAreCutToTheProfileBufferInUtf16Units) {
 }
 
 TEST_F(LaunchConfigTest, NonUtf8TitleBecomesValidUtf8) {
+  // Bytes no double-byte code page reads are Western European text.
   writeIni("Title=Caf\xE9 \xFF\n");
-  EXPECT_EQ(LaunchConfig(executable(), "").titleValue, "Caf\xEF\xBF\xBD \xEF\xBF\xBD");
+  EXPECT_EQ(LaunchConfig(executable(), "").titleValue, "Café ÿ");
 }
 
 TEST_F(LaunchConfigTest, UnreadableIniReadsAsMissing) {
