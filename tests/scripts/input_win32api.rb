@@ -104,6 +104,9 @@ check('default', (read.call('Game', 'Nope', 'dflt  ', buffer, 64, 'options.ini')
 length = read.call('Game', 'Title', '', buffer, 64, './Game.ini')
 check('ansi title', buffer.byteslice(0, length), '中文 Title')
 check('cut to buffer', read.call('Game', 'Title', '', buffer, 4, 'Game.ini'), 3)
+File.binwrite('legacy.ini', "[Game]\r\nTitle=#{'勇者的冒险'.encode('GBK').b}\r\n".b)
+length = read.call('Game', 'Title', '', buffer, 64, 'legacy.ini')
+check('code-page value as UTF-8', buffer.byteslice(0, length), '勇者的冒险')
 check('no temporary left', Dir.glob('options.ini?*'), [])
 
 # Text conversion through the code pages.

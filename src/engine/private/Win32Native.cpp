@@ -16,6 +16,7 @@
 
 #include "engine/FileLayer.h"
 #include "engine/IniFile.h"
+#include "engine/LegacyCodePage.h"
 #include "engine/SystemServices.h"
 #include "engine/private/AtomicFile.h"
 #include "engine/private/CodePage.h"
@@ -174,6 +175,13 @@ VALUE openUrl(VALUE, VALUE url) {
 
 VALUE executablePath(VALUE) {
   return text(services().executablePath != nullptr ? services().executablePath() : std::string("Game.exe"));
+}
+
+VALUE decodeProfile(VALUE, VALUE bytes) {
+  StringValue(bytes);
+  const std::string decoded = decodeProfileText(view(bytes));
+  RB_GC_GUARD(bytes);
+  return text(decoded);
 }
 
 VALUE userName(VALUE) {
@@ -360,6 +368,7 @@ void defineWin32Natives() {
   rb_define_module_function(native, "open_url", openUrl, 1);
   rb_define_module_function(native, "executable_path", executablePath, 0);
   rb_define_module_function(native, "user_name", userName, 0);
+  rb_define_module_function(native, "decode_profile", decodeProfile, 1);
   rb_define_module_function(native, "charset", charset, 1);
   rb_define_module_function(native, "transcode", transcodeText, 5);
   rb_define_module_function(native, "profile_read", profileRead, 3);

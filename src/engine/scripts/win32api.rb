@@ -337,10 +337,11 @@ class Win32API
       fill(function, buffer, size, value)
     end
 
-    # Profile files hold bytes: the narrow functions hand them on unchanged, the wide ones read them as UTF-8.
+    # Profile files written on other systems hold their code page's bytes; our ANSI code page is UTF-8, so both
+    # the narrow and the wide functions hand on the text decoded to UTF-8.
     def profile_text(function, bytes)
-      return bytes.b unless wide?(function)
-      bytes.dup.force_encoding('UTF-8').scrub("\uFFFD")
+      text = Native.decode_profile(bytes)
+      wide?(function) ? text : text.b
     end
 
     def profile_bytes(function, value)
