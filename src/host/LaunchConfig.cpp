@@ -151,9 +151,9 @@ int screenSide(const engine::IniFile& ini, const char* key, int fallback) {
   return value;
 }
 
-// The archive as named, or a file whose name differs only in letter case: games come from file systems
-// that ignore case. Empty when there is none.
-std::string findArchive(const std::string& folder, const std::string& value) {
+// The file as named, or one whose name differs only in letter case: games come from file systems that ignore
+// case. Empty when there is none.
+std::string findIgnoringCase(const std::string& folder, const std::string& value) {
   std::error_code error;
   std::filesystem::path named = value;
   std::filesystem::path base = named.is_relative() ? std::filesystem::path(folder) : std::filesystem::path();
@@ -182,6 +182,9 @@ LaunchConfig::LaunchConfig(const std::string& executablePath, std::string comman
     : commandLine(std::move(commandLineText)) {
   executableFolder = folderOf(executablePath);
   configPath = configPathFor(executablePath);
+  if (std::string found = findIgnoringCase(executableFolder, configPath); !found.empty()) {
+    configPath = found;
+  }
   engine::IniFile ini = engine::IniFile::load(configPath);
   auto read = [&](const char* key, const std::string& fallback) {
     return cutToUtf16Units(ini.exists() ? ini.value("Game", key, fallback) : fallback, kProfileValueUnits);
@@ -198,7 +201,7 @@ LaunchConfig::LaunchConfig(const std::string& executablePath, std::string comman
   showConsole = !consoleValue.empty() && consoleValue.front() == '1';
 
   if (!archiveValue.empty() && !testMode()) {
-    std::string found = findArchive(executableFolder, archiveValue);
+    std::string found = findIgnoringCase(executableFolder, archiveValue);
     if (!found.empty()) {
       archivePath = found;
     }

@@ -49,6 +49,13 @@ TEST_F(LaunchConfigTest, ReadsKeysCaseInsensitivelyAndIntegersLikeTheProfileFunc
   EXPECT_EQ(config.screenHeight, 480);
 }
 
+TEST_F(LaunchConfigTest, FindsTheIniFileInAnyLetterCase) {
+  game.write("game.INI", "[Game]\nTitle=Lower\n");
+  LaunchConfig config(executable(), "");
+  EXPECT_EQ(config.titleValue, "Lower");
+  EXPECT_EQ(config.configPath, game.file("game.INI"));
+}
+
 TEST_F(LaunchConfigTest, TitlesWrittenInALegacyCodePageArriveAsUtf8) {
   // "仙剑奇侠传" in GBK and "勇者の伝説" in Shift-JIS, as Chinese and Japanese systems write Game.ini.
   writeIni("Title=\xCF\xC9\xBD\xA3\xC6\xE6\xCF\xC0\xB4\xAB\n");
@@ -72,9 +79,9 @@ TEST_F(LaunchConfigTest, TestWordsAreCaseSensitiveSubstringsOfTheCommandLine) {
     bool test;
     bool battleTest;
   };
-  for (const Case& c : {Case{"", false, false}, Case{"btest", true, true}, Case{"test", true, false},
-                        Case{"contest", true, false}, Case{"Test BTEST", false, false},
-                        Case{"debug btest console", true, true}}) {
+  for (const Case& c :
+       {Case{"", false, false}, Case{"btest", true, true}, Case{"test", true, false}, Case{"contest", true, false},
+        Case{"Test BTEST", false, false}, Case{"debug btest console", true, true}}) {
     LaunchConfig config(executable(), c.commandLine);
     EXPECT_EQ(config.testMode(), c.test) << c.commandLine;
     EXPECT_EQ(config.battleTest(), c.battleTest) << c.commandLine;
