@@ -2,7 +2,7 @@
 // record and the renderer's frame. World mode turns the mesh by a new matrix each frame without uploading its
 // vertices again; screen mode, given a new matrix each frame, transforms and uploads every vertex each frame. The
 // floor is the device alone drawing the same triangles (already transformed) into one screen-sized target in one
-// draw call. Each frame ends by reading one back-buffer pixel, so the GPU's work is inside the time.
+// draw call. Each frame ends with glFinish, so the GPU's work is inside the time.
 
 #include <array>
 #include <chrono>
@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "RenderTestSupport.h"
 #include "platform/gfx/Context.h"
 #include "platform/gfx/Device.h"
 #include "platform/gfx/Texture.h"
@@ -20,7 +21,6 @@
 #include "render/Renderer.h"
 #include "scene/Geometry.h"
 #include "scene/SceneFrame.h"
-#include "RenderTestSupport.h"
 
 namespace {
 
@@ -28,18 +28,13 @@ constexpr int kScreenWidth = 544;
 constexpr int kScreenHeight = 416;
 constexpr int kFrames = 60;
 
-void sync(gfx::Device& device) {
-  std::vector<std::uint32_t> pixel;
-  if (!device.readBackBuffer({0, 0, 1, 1}, pixel)) std::fprintf(stderr, "bench_scene_geometry: no read-back\n");
-}
-
 double millisecondsPerFrame(gfx::Device& device, const std::function<void(int)>& frame) {
   frame(0);  // warm-up: targets made, programs linked, buffers sized
-  sync(device);
+  device.finish();
   const auto start = std::chrono::steady_clock::now();
   for (int i = 1; i <= kFrames; ++i) {
     frame(i);
-    sync(device);
+    device.finish();
   }
   const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
   return elapsed.count() / kFrames;

@@ -1,27 +1,29 @@
 // Frame times of sprite scenes on the machine's GL (headless: SDL_VIDEODRIVER=offscreen), drawn through the real
 // Sprite and Viewport records and the renderer's frame: prepare, sort, viewports rendered into their targets (one of
-// them with a fast layer), the screen's objects merged with them, composite and scale. Mixed z, opacity and tone.
-// The floor is the sprite batch alone drawing the same quads, in the same order, into one screen-sized target in a
-// single batch. Each frame ends by reading one back-buffer pixel, so the GPU's work is inside the time.
+// them with a fast layer), the screen's objects merged with them, composite and scale. Mixed z, opacity, tone, colour
+// and blend type over eight bitmaps. The floor draws the same quads, their bitmaps packed into one atlas, in one
+// draw call. Also: the empty scene's frame, and disposing many sprites of one list.
+//
+// Usage: bench_scene_sprites [COUNT...]   (default 100 1000 10000 50000)
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "FrameBench.h"
+#include "RenderTestSupport.h"
 #include "bitmap/Bitmap.h"
 #include "platform/gfx/Context.h"
 #include "platform/gfx/Device.h"
-#include "platform/gfx/SpriteBatch.h"
 #include "platform/gfx/Texture.h"
-#include "platform/window/Screen.h"
 #include "render/Renderer.h"
 #include "scene/SceneFrame.h"
 #include "scene/Sprite.h"
 #include "scene/Viewport.h"
-#include "RenderTestSupport.h"
 
 namespace {
 
@@ -30,18 +32,7 @@ constexpr int kScreenHeight = 416;
 constexpr int kBitmapCount = 8;
 constexpr int kViewportCount = 3;
 constexpr int kFastLayerZ = 2;
-
-void sync(gfx::Device& device) {
-  std::vector<std::uint32_t> pixel;
-  if (!device.readBackBuffer({0, 0, 1, 1}, pixel)) std::fprintf(stderr, "bench_scene_sprites: no read-back\n");
-}
-
-// What the floor draws for one sprite: its texture where the scene puts it, at its opacity.
-struct Quad {
-  gfx::Texture* texture = nullptr;
-  gfx::Vector3 position{};
-  std::uint32_t colour = 0;
-};
+constexpr int kDisposedSprites = 50000;
 
 class SpriteScene {
  public:
@@ -95,9 +86,13 @@ class SpriteScene {
       sprite->z = viewport == m_viewports.front().get() ? kFastLayerZ : below(8);
       sprite->opacity = 128 + below(128);
       if (below(4) == 0) *sprite->tone = {0.2f, -0.1f, 0.0f, 0.3f};
+      if (below(8) == 0) *sprite->color = {0, 0, 255, 96};
       sprite->blendType = below(10) == 0 ? 1 : 0;
+      const float offsetX = viewport != nullptr ? static_cast<float>(viewport->rectangle().x) : 0.0f;
+      const float offsetY = viewport != nullptr ? static_cast<float>(viewport->rectangle().y) : 0.0f;
       m_quads.push_back({image->texture(),
-                         {static_cast<float>(sprite->x), static_cast<float>(sprite->y), 0.0f},
+                         {0, 0, image->width(), image->height()},
+                         {static_cast<float>(sprite->x) + offsetX, static_cast<float>(sprite->y) + offsetY, 0.0f},
                          (static_cast<std::uint32_t>(sprite->opacity) << 24) | 0xFFFFFFu});
       m_sprites.push_back(std::move(sprite));
     }
@@ -110,57 +105,46 @@ class SpriteScene {
       if (left.z != right.z) return left.z < right.z;
       return left.y < right.y;
     });
-    std::vector<Quad> sorted;
+    std::vector<bench::FloorQuad> sorted;
     sorted.reserve(m_quads.size());
     for (std::size_t i : index) sorted.push_back(m_quads[i]);
     m_quads = std::move(sorted);
   }
 
-  const std::vector<Quad>& quads() const { return m_quads; }
+  const std::vector<bench::FloorQuad>& quads() const { return m_quads; }
 
  private:
   std::vector<std::unique_ptr<bitmap::Bitmap>> m_bitmaps;
   std::vector<std::unique_ptr<scene::Viewport>> m_viewports;
   std::vector<std::unique_ptr<scene::Sprite>> m_sprites;
-  std::vector<Quad> m_quads;
+  std::vector<bench::FloorQuad> m_quads;
 };
 
-double millisecondsPerFrame(render::Renderer& renderer, int frames) {
-  renderer.render(false);  // warm-up: targets made, programs linked, buffers sized
-  sync(renderer.device());
-  const auto start = std::chrono::steady_clock::now();
-  for (int frame = 0; frame < frames; ++frame) {
-    renderer.render(false);
-    sync(renderer.device());
-  }
-  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-  return elapsed.count() / frames;
+bench::FrameCost sceneCost(render::Renderer& renderer, int frames) {
+  return bench::measureFrames(renderer.device(), frames, [&] { renderer.render(false); });
 }
 
-double floorMillisecondsPerFrame(render::Renderer& renderer, const std::vector<Quad>& quads, int frames) {
-  gfx::Device& device = renderer.device();
-  auto target = gfx::Texture::createRenderTarget(kScreenWidth, kScreenHeight);
-  gfx::SpriteBatch& batch = renderer.batch();
-  batch.setTransform(gfx::Matrix4::identity());
-  auto frame = [&] {
-    device.setRenderTarget(0, target.get());
-    device.clear(gfx::ClearFlags::Target, 0xFF000000);
-    batch.begin(true);
-    for (const Quad& quad : quads) batch.draw(quad.texture, nullptr, nullptr, &quad.position, quad.colour);
-    batch.end();
-    device.setRenderTarget(0, nullptr);
-    sync(device);
-  };
-  frame();
+// Sprites made in one list and disposed in creation order, as a scene's teardown does.
+double disposeMilliseconds(int count) {
+  std::vector<std::unique_ptr<scene::Sprite>> sprites;
+  sprites.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    sprites.push_back(std::make_unique<scene::Sprite>());
+    sprites.back()->initialize(nullptr);
+  }
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < frames; ++i) frame();
+  for (auto& sprite : sprites) sprite->dispose();
   const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-  return elapsed.count() / frames;
+  return elapsed.count();
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  std::vector<int> counts;
+  for (int i = 1; i < argc; ++i) counts.push_back(std::max(0, std::atoi(argv[i])));
+  if (counts.empty()) counts = {100, 1000, 10000, 50000};
+
   std::unique_ptr<render::Renderer> renderer =
       rendertest::makeRenderer(kScreenWidth, kScreenHeight, kScreenWidth, kScreenHeight);
   if (!renderer) return 1;
@@ -168,20 +152,25 @@ int main() {
   scene::installSceneFrame();
   renderer->resizeScreen(kScreenWidth, kScreenHeight);
   std::printf("GL: %s\n", renderer->context().rendererName().c_str());
-  std::printf("screen %dx%d, %d viewports (one fast layer), mixed z, opacity, tone\n", kScreenWidth, kScreenHeight,
-              kViewportCount);
-  std::printf("%-16s %8s %12s %12s %8s\n", "scene", "frames", "frame ms", "floor ms", "ratio");
+  std::printf("screen %dx%d; sprites: %d viewports (one fast layer), mixed z, opacity, tone, colour, blend type\n",
+              kScreenWidth, kScreenHeight, kViewportCount);
+  bench::printCostHeader("scene");
+  {
+    bench::AtlasFloor floor(kScreenWidth, kScreenHeight, {});
+    bench::printCostRow("empty scene", sceneCost(*renderer, 200), floor.measure(*renderer, 200));
+  }
   {
     SpriteScene scene;
-    for (const int count : {1000, 10000}) {
+    for (const int count : counts) {
       scene.populate(count);
-      const int frames = count >= 10000 ? 8 : 30;
-      const double frame = millisecondsPerFrame(*renderer, frames);
-      const double floor = floorMillisecondsPerFrame(*renderer, scene.quads(), frames);
+      const int frames = std::clamp(30000 / std::max(count, 1), 2, 200);
+      const bench::FrameCost frame = sceneCost(*renderer, frames);
+      bench::AtlasFloor floor(kScreenWidth, kScreenHeight, scene.quads());
       char label[32];
       std::snprintf(label, sizeof(label), "%d sprites", count);
-      std::printf("%-16s %8d %12.3f %12.3f %8.1f\n", label, frames, frame, floor, frame / floor);
+      bench::printCostRow(label, frame, floor.measure(*renderer, frames));
     }
   }
+  std::printf("disposing %d sprites of one list: %.3f ms\n", kDisposedSprites, disposeMilliseconds(kDisposedSprites));
   return 0;
 }

@@ -1,8 +1,7 @@
 // Frame times of windows on the machine's GL (headless: SDL_VIDEODRIVER=offscreen): N open windows with a
 // skin, three lines of text, a cursor, arrows and the pause sign, laid out and drawn by the scene's frame.
-// The floor is the sprite batch alone drawing the same textures as the same number of quads in one batch
-// into a screen-sized target. Each frame ends by reading one pixel back, so the GPU's work is inside the time.
-// The layout alone (no drawing) is timed too.
+// The floor draws the same quads, their textures packed into one atlas, in one draw call. The layout alone (no
+// drawing) is timed too.
 
 #include <chrono>
 #include <cstdio>
@@ -10,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "FrameBench.h"
+#include "RenderTestSupport.h"
 #include "bitmap/Bitmap.h"
 #include "bitmap/core/GlyphSource.h"
 #include "bitmap/core/TextLayout.h"
@@ -23,18 +24,12 @@
 #include "scene/SceneFrame.h"
 #include "scene/Sprite.h"
 #include "scene/Window.h"
-#include "RenderTestSupport.h"
 
 namespace {
 
 constexpr int kScreenWidth = 544;
 constexpr int kScreenHeight = 416;
 constexpr int kFrames = 60;
-
-void sync(gfx::Device& device) {
-  std::vector<std::uint32_t> pixel;
-  if (!device.readBackBuffer({0, 0, 1, 1}, pixel)) std::fprintf(stderr, "bench_scene_window: no read-back\n");
-}
 
 std::unique_ptr<bitmap::Bitmap> makeSkin() {
   std::unique_ptr<bitmap::Bitmap> skin = bitmap::createBitmap(128, 128);
@@ -87,52 +82,29 @@ void addWindows(Scene& scene, int count, text::FontFace* face) {
   }
 }
 
-template <class Frame>
-double millisecondsPerFrame(Frame frame) {
-  frame();  // warm-up: programs linked, textures uploaded
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kFrames; ++i) frame();
-  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-  return elapsed.count() / kFrames;
-}
-
-double sceneFrame(render::Renderer& renderer, Scene& scene) {
-  return millisecondsPerFrame([&] {
+bench::FrameCost sceneCost(render::Renderer& renderer, Scene& scene) {
+  return bench::measureFrames(renderer.device(), kFrames, [&] {
     for (auto& window : scene.windows) window->update();
     renderer.render(false);
-    sync(renderer.device());
   });
 }
 
-// The same textures as the windows' visible parts, each a quad at the same place, one batch.
-double floorFrame(render::Renderer& renderer, Scene& scene) {
-  struct Quad {
-    gfx::Texture* texture;
-    gfx::Vector3 position;
-  };
+// The windows' visible parts, each its source rectangle where the scene places it.
+std::vector<bench::FloorQuad> floorQuads(Scene& scene) {
   scene::layoutWindows();
-  std::vector<Quad> quads;
+  std::vector<bench::FloorQuad> quads;
   for (auto& window : scene.windows) {
     for (int part = 0; part < scene::kWindowParts; ++part) {
       scene::Sprite& sprite = window->part(static_cast<scene::WindowPart>(part));
-      if (!sprite.visible || sprite.texture() == nullptr) continue;
-      quads.push_back({sprite.texture(), {static_cast<float>(sprite.x), static_cast<float>(sprite.y), 0.0f}});
+      if (!sprite.visible || sprite.texture() == nullptr || sprite.sourceRect == nullptr) continue;
+      const engine::RectData& source = *sprite.sourceRect;
+      quads.push_back({sprite.texture(),
+                       {source.x, source.y, source.x + source.width, source.y + source.height},
+                       {static_cast<float>(sprite.x - sprite.ox), static_cast<float>(sprite.y - sprite.oy), 0.0f},
+                       (static_cast<std::uint32_t>(sprite.opacity) << 24) | 0xFFFFFFu});
     }
   }
-  gfx::Device& device = renderer.device();
-  gfx::SpriteBatch& batch = renderer.batch();
-  auto target = gfx::Texture::createRenderTarget(kScreenWidth, kScreenHeight);
-  const double milliseconds = millisecondsPerFrame([&] {
-    device.setRenderTarget(0, target.get());
-    device.clear(gfx::ClearFlags::Target, 0xFF000000);
-    batch.begin(true);
-    for (const Quad& quad : quads) batch.draw(quad.texture, nullptr, nullptr, &quad.position, 0xFFFFFFFF);
-    batch.end();
-    device.setRenderTarget(0, nullptr);
-    sync(device);
-  });
-  std::printf("  (floor draws %zu quads)\n", quads.size());
-  return milliseconds;
+  return quads;
 }
 
 double layoutMicroseconds() {
@@ -159,14 +131,14 @@ int main() {
   scene.skin = makeSkin();
   std::printf("GL: %s\n", renderer->context().rendererName().c_str());
   std::printf("screen %dx%d, %d frames each\n", kScreenWidth, kScreenHeight, kFrames);
-  std::printf("%-28s %12s %12s %14s\n", "scene", "frame ms", "floor ms", "layout us");
-  const double empty = sceneFrame(*renderer, scene);
-  std::printf("%-28s %12.3f %12s %14s\n", "no windows", empty, "-", "-");
+  bench::printCostHeader("scene");
+  bench::printCostRow("no windows", sceneCost(*renderer, scene),
+                      bench::AtlasFloor(kScreenWidth, kScreenHeight, {}).measure(*renderer, kFrames));
   addWindows(scene, 20, face.get());
-  const double windows = sceneFrame(*renderer, scene);
-  const double layout = layoutMicroseconds();
-  const double floor = floorFrame(*renderer, scene);
-  std::printf("%-28s %12.3f %12.3f %14.2f\n", "20 open windows with text", windows, floor, layout);
+  const bench::FrameCost windows = sceneCost(*renderer, scene);
+  bench::AtlasFloor floor(kScreenWidth, kScreenHeight, floorQuads(scene));
+  bench::printCostRow("20 open windows with text", windows, floor.measure(*renderer, kFrames));
+  std::printf("(floor draws %zu quads); layout alone: %.2f us\n", floor.quadCount(), layoutMicroseconds());
 
   // Windows before the renderer: their parts leave the screen's list while it still draws.
   scene.windows.clear();

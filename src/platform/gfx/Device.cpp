@@ -693,4 +693,6 @@ void Device::invalidateGlState() {
 
 std::uint64_t Device::drawCallCount() const { return m_impl->drawCalls; }
 
+void Device::finish() { glFinish(); }
+
 }  // namespace gfx

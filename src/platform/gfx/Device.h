@@ -115,6 +115,8 @@ class Device {
 
   // Draw calls since construction, for benchmarks.
   std::uint64_t drawCallCount() const;
+  // Waits until the GPU has carried out every command given so far, so that a benchmark's time includes them.
+  void finish();
 
  private:
   struct Impl;
