@@ -12,6 +12,7 @@
 #include "platform/window/WindowMode.h"
 #include "render/FrameMath.h"
 #include "render/FrameScene.h"
+#include "render/SceneShading.h"
 
 namespace render {
 
@@ -54,17 +55,11 @@ void addContextReleaseHook(void (*hook)()) {
   contextReleaseHooks().push_back(hook);
 }
 
-void setFrameScene(FrameScene* scene) {
-  sceneSlot() = scene;
-}
+void setFrameScene(FrameScene* scene) { sceneSlot() = scene; }
 
-FrameScene* frameScene() {
-  return sceneSlot();
-}
+FrameScene* frameScene() { return sceneSlot(); }
 
-Renderer* currentRenderer() {
-  return currentSlot().get();
-}
+Renderer* currentRenderer() { return currentSlot().get(); }
 
 void publishRenderer(std::unique_ptr<Renderer> renderer) {
   destroyCurrentRenderer();
@@ -85,7 +80,7 @@ Renderer::Renderer(windowing::GameWindow* window, FrameClock& clock) : m_window(
   m_windowHeight = windowing::g_windowHeight;
   createDevice();
   createTargets();
-  if (!m_sceneTarget || !m_compositeTarget || !m_secondTarget) {
+  if (!m_sceneTarget || !m_compositeTarget) {
     throw std::runtime_error("cannot create the screen targets");
   }
   centreWindow();
@@ -95,9 +90,7 @@ Renderer::Renderer(windowing::GameWindow* window, FrameClock& clock) : m_window(
   }
 }
 
-Renderer::~Renderer() {
-  release();
-}
+Renderer::~Renderer() { release(); }
 
 void Renderer::createDevice() {
   std::string error;
@@ -115,6 +108,7 @@ void Renderer::createDevice() {
   m_context->setSwapInterval(m_vsync);
   m_device = std::make_unique<gfx::Device>(*m_context);
   m_batch = std::make_unique<gfx::SpriteBatch>(*m_device);
+  m_batch->setShading(std::string(plainQuadShading()), std::string(valuedQuadShading()));
   m_baseTransform = m_batch->transform();
   m_effect = std::make_unique<SceneEffect>(*m_device);
   std::string errors;
@@ -126,7 +120,6 @@ void Renderer::createDevice() {
 void Renderer::createTargets() {
   m_sceneTarget = blackTarget(m_screenWidth, m_screenHeight);
   m_compositeTarget = blackTarget(m_screenWidth, m_screenHeight);
-  m_secondTarget = blackTarget(m_screenWidth, m_screenHeight);
 }
 
 void Renderer::releaseTargets() {
@@ -137,7 +130,6 @@ void Renderer::releaseTargets() {
   }
   m_sceneTarget.reset();
   m_compositeTarget.reset();
-  m_secondTarget.reset();
 }
 
 void Renderer::release() {
@@ -162,7 +154,9 @@ void Renderer::release() {
   m_context.reset();
 }
 
-FrameResult Renderer::render(bool present) {
+FrameResult Renderer::render(bool present) { return renderFrame(present, false); }
+
+FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   if (m_released) {
     return FrameResult::Released;
   }
@@ -175,8 +169,8 @@ FrameResult Renderer::render(bool present) {
   // Model animation advances by real time; the first frame only starts the clock.
   const std::int64_t now = steadyFrameClock().now();
   const double seconds = m_lastFrameTicks < 0 ? 0.0
-                                               : static_cast<double>(now - m_lastFrameTicks) /
-                                                     static_cast<double>(steadyFrameClock().frequency());
+                                              : static_cast<double>(now - m_lastFrameTicks) /
+                                                    static_cast<double>(steadyFrameClock().frequency());
   m_lastFrameTicks = now;
   if (scene != nullptr) {
     scene->prepareFrame(*this, seconds);
@@ -189,9 +183,9 @@ FrameResult Renderer::render(bool present) {
   m_effect->endTechnique();
 
   // While frozen or in a transition the new scene goes straight into the composite target, under the old
-  // picture that step composite() draws over it.
+  // picture that step composite() draws over it. The shaders' copy of their colour for a second target is read by
+  // nothing, so no second target is bound.
   device.setRenderTarget(0, m_transitionFramesLeft != 0 ? m_compositeTarget.get() : m_sceneTarget.get());
-  device.setRenderTarget(1, m_secondTarget.get());
   m_effect->beginTechnique();
   device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
   m_batch->begin(true);
@@ -201,12 +195,11 @@ FrameResult Renderer::render(bool present) {
   }
   m_batch->end();
   m_effect->endTechnique();
-  device.setRenderTarget(1, nullptr);
   device.setRenderTarget(0, m_compositeTarget.get());
   m_batch->setTransform(m_baseTransform);
 
-  composite();
-  this->present();
+  const gfx::Texture* picture = composite(keepComposite);
+  this->present(*picture);
   if (present && !m_context->swapBuffers()) {
     return FrameResult::ContextLost;
   }
@@ -228,12 +221,17 @@ void Renderer::renderOffFrame(const std::function<void(Renderer&)>& draw) {
   device.setRenderTarget(1, kept[1]);
 }
 
-void Renderer::composite() {
+const gfx::Texture* Renderer::composite(bool always) {
   gfx::Device& device = *m_device;
   if (m_transitionFramesLeft < 1) {
     const FadeStep fade = advanceFade(m_fadeCounter, m_fadeDuration, m_brightness);
     m_fadeCounter = fade.counter;
     m_brightness = fade.brightness;
+    // At full brightness the composite would copy the scene unchanged (the scaling step blends both alike), so
+    // the scene itself is shown.
+    if (!always && m_transitionFramesLeft == 0 && (m_brightness & 0xFF) == 0xFF) {
+      return m_sceneTarget.get();
+    }
     device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
     m_effect->resetParameters();
     m_effect->beginTechnique();
@@ -266,9 +264,10 @@ void Renderer::composite() {
   m_effect->endPass();
   m_batch->end();
   m_effect->endTechnique();
+  return m_compositeTarget.get();
 }
 
-void Renderer::present() {
+void Renderer::present(const gfx::Texture& picture) {
   gfx::Device& device = *m_device;
   device.setRenderTarget(0, nullptr);
   device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
@@ -286,13 +285,13 @@ void Renderer::present() {
   sampler.minFilter = filter;
   sampler.magFilter = filter;
   sampler.mipFilter = filter;
-  m_batch->draw(m_compositeTarget.get(), nullptr, nullptr, nullptr, kWhite);
+  m_batch->draw(&picture, nullptr, nullptr, nullptr, kWhite);
   m_batch->end();
   m_batch->setTransform(m_baseTransform);
 }
 
 std::unique_ptr<gfx::Texture> Renderer::snapshot() {
-  if (render(false) == FrameResult::Released) {
+  if (renderFrame(false, true) == FrameResult::Released) {
     return nullptr;
   }
   std::unique_ptr<gfx::Texture> image = gfx::Texture::createManaged(m_screenWidth, m_screenHeight);
@@ -385,8 +384,7 @@ void Renderer::resizeScreen(int width, int height) {
 }
 
 void Renderer::resizeWindow(int width, int height) {
-  if (m_released || !m_windowed || (width == m_windowWidth && height == m_windowHeight) || width <= 0 ||
-      height <= 0) {
+  if (m_released || !m_windowed || (width == m_windowWidth && height == m_windowHeight) || width <= 0 || height <= 0) {
     return;
   }
   windowing::g_windowWidth = m_windowWidth = width;

@@ -1,9 +1,10 @@
 #pragma once
 
-// The renderer: the GL device on the game window, the three screen-sized targets and the frame. Each frame
+// The renderer: the GL device on the game window, the two screen-sized targets and the frame. Each frame
 // draws the scene into the scene target T1 (or, while frozen or in a transition, into the composite T2), then
 // composites T1 into T2 with brightness and fades or the frozen picture over the new scene, and finally scales
-// T2 into the back buffer, letter-boxed in full screen and stretched in a window.
+// T2 into the back buffer, letter-boxed in full screen and stretched in a window. At full brightness, outside
+// transitions, T1 itself is scaled into the back buffer: the composite would only copy it.
 
 #include <cstdint>
 #include <functional>
@@ -109,8 +110,11 @@ class Renderer {
   void createDevice();
   void createTargets();
   void releaseTargets();
-  void composite();
-  void present();
+  FrameResult renderFrame(bool present, bool keepComposite);
+  // Brightness, fades and transitions into T2; returns the picture to show, which is the scene target itself when
+  // nothing changes it (unless `always`: snapshots read T2).
+  const gfx::Texture* composite(bool always);
+  void present(const gfx::Texture& picture);
   void setTitle(const std::string& title);
 
   windowing::GameWindow* m_window = nullptr;  // not owned; outlives every renderer
@@ -145,7 +149,6 @@ class Renderer {
   gfx::Matrix4 m_baseTransform;
   std::unique_ptr<gfx::Texture> m_sceneTarget;      // T1
   std::unique_ptr<gfx::Texture> m_compositeTarget;  // T2
-  std::unique_ptr<gfx::Texture> m_secondTarget;     // T3
   std::unique_ptr<gfx::Texture> m_transitionImage;
   std::unique_ptr<gfx::Texture> m_frozenImage;
 };

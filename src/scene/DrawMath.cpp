@@ -106,4 +106,12 @@ std::uint32_t quadColour(float effectiveOpacity) {
   return (alpha << 24) | 0xFFFFFFu;
 }
 
+bool plainShading(const gfx::QuadValues& values) {
+  const auto& [tone, blend, bush, wave, texcoord, sampling] = values;
+  (void)sampling;
+  // A blend colour of alpha 0 mixes none of its colour in; a bush of depth 0 reaches no row.
+  return tone == std::array<float, 4>{} && blend[3] == 0.0f && bush[0] == 0.0f && wave[0] == 0.0f &&
+         texcoord == std::array<float, 4>{1.0f, 1.0f, 0.0f, 0.0f};
+}
+
 }  // namespace scene

@@ -42,19 +42,9 @@ TransformInput transformInput(const Sprite& object, const Viewport* viewport) {
   return in;
 }
 
-void setParameters(render::SceneEffect& scene, Sprite& object, const gfx::Texture* texture,
-                   const engine::RectData& source) {
-  gfx::Effect& effect = *scene.effect();
+// The object's values of the built-in effect's parameters, in the layout of a shaded quad.
+gfx::QuadValues shadingValues(const Sprite& object, const gfx::Texture* texture, const engine::RectData& source) {
   const bindings::Tone& tone = object.effectiveTone;
-  const float toneVector[4] = {tone.red, tone.green, tone.blue, tone.gray};
-  effect.setVector(scene.handle(EffectParam::Tone), toneVector, 4);
-  effect.setInt(scene.handle(EffectParam::BushDepth), object.bushDepth);
-  effect.setFloat(scene.handle(EffectParam::BushOpacity), static_cast<float>(object.bushOpacity) / 255.0f);
-  effect.setFloat(scene.handle(EffectParam::WaveAmp), static_cast<float>(object.waveAmp));
-  effect.setFloat(scene.handle(EffectParam::WaveSpeedAngle), object.waveAngle);
-  effect.setFloat(scene.handle(EffectParam::WaveFreq), static_cast<float>(object.waveLength));
-  effect.setFloat(scene.handle(EffectParam::WavePhase), static_cast<float>(object.wavePhase));
-
   // An object that draws itself without any texture keeps neutral sizes rather than the previous object's.
   SamplingParams sampling;
   if (object.bitmap != nullptr) {
@@ -62,18 +52,33 @@ void setParameters(render::SceneEffect& scene, Sprite& object, const gfx::Textur
   } else if (texture != nullptr) {
     sampling = samplingFromTexture(texture->width(), texture->height());
   }
-  effect.setFloat(scene.handle(EffectParam::SampWidth), sampling.sampWidth);
-  effect.setFloat(scene.handle(EffectParam::SampHeight), sampling.sampHeight);
-  effect.setFloat(scene.handle(EffectParam::TexcoordYBottom), sampling.texcoordYBottom);
-  const float scale[2] = {object.texcoordScaleX(), object.texcoordScaleY()};
-  const float offset[2] = {object.texcoordOffsetX(), object.texcoordOffsetY()};
-  effect.setVector(scene.handle(EffectParam::TexcoordScale), scale, 2);
-  effect.setVector(scene.handle(EffectParam::TexcoordOffset), offset, 2);
+  return {{{tone.red, tone.green, tone.blue, tone.gray},
+           blendColor(object.effectiveColor, object.flashState.colour, render::Renderer::kBlendColourLower,
+                      render::Renderer::kBlendColourUpper),
+           {static_cast<float>(object.bushDepth), static_cast<float>(object.bushOpacity) / 255.0f,
+            sampling.texcoordYBottom, sampling.sampHeight},
+           {static_cast<float>(object.waveAmp), object.waveAngle, static_cast<float>(object.waveLength),
+            static_cast<float>(object.wavePhase)},
+           {object.texcoordScaleX(), object.texcoordScaleY(), object.texcoordOffsetX(), object.texcoordOffsetY()},
+           {sampling.sampWidth, 0.0f, 0.0f, 0.0f}}};
+}
 
-  const std::array<float, 4> blend =
-      blendColor(object.effectiveColor, object.flashState.colour, render::Renderer::kBlendColourLower,
-                 render::Renderer::kBlendColourUpper);
+void setParameters(render::SceneEffect& scene, const gfx::QuadValues& values) {
+  gfx::Effect& effect = *scene.effect();
+  const auto& [tone, blend, bush, wave, texcoord, sampling] = values;
+  effect.setVector(scene.handle(EffectParam::Tone), tone.data(), 4);
   effect.setVector(scene.handle(EffectParam::BlendColor), blend.data(), 4);
+  effect.setInt(scene.handle(EffectParam::BushDepth), static_cast<int>(bush[0]));
+  effect.setFloat(scene.handle(EffectParam::BushOpacity), bush[1]);
+  effect.setFloat(scene.handle(EffectParam::TexcoordYBottom), bush[2]);
+  effect.setFloat(scene.handle(EffectParam::SampHeight), bush[3]);
+  effect.setFloat(scene.handle(EffectParam::WaveAmp), wave[0]);
+  effect.setFloat(scene.handle(EffectParam::WaveSpeedAngle), wave[1]);
+  effect.setFloat(scene.handle(EffectParam::WaveFreq), wave[2]);
+  effect.setFloat(scene.handle(EffectParam::WavePhase), wave[3]);
+  effect.setVector(scene.handle(EffectParam::TexcoordScale), &texcoord[0], 2);
+  effect.setVector(scene.handle(EffectParam::TexcoordOffset), &texcoord[2], 2);
+  effect.setFloat(scene.handle(EffectParam::SampWidth), sampling[0]);
 }
 
 // Begins the object's own pass or its blend type's; false when none began.
@@ -89,6 +94,12 @@ bool beginObjectPass(render::SceneEffect& scene, Sprite& object, int pass) {
   return scene.beginPassByName(object.effectName);
 }
 
+gfx::QuadBlend quadBlend(int pass) {
+  if (pass == 1) return gfx::QuadBlend::Additive;
+  if (pass == 2) return gfx::QuadBlend::Subtractive;
+  return gfx::QuadBlend::Normal;
+}
+
 }  // namespace
 
 void drawSprite(render::Renderer& renderer, Sprite& object, const Viewport* viewport, bool batched) {
@@ -102,11 +113,9 @@ void drawSprite(render::Renderer& renderer, Sprite& object, const Viewport* view
   if (scene.effect() == nullptr) return;
 
   gfx::SpriteBatch& batch = renderer.batch();
-  batch.setTransform(spriteTransform(transformInput(object, viewport)));
   const int pass = passForBlendType(object.blendType);
   static const engine::RectData kNoSource;
   const engine::RectData& source = object.sourceRect != nullptr ? *object.sourceRect : kNoSource;
-  setParameters(scene, object, texture, source);
 
   gfx::SamplerState& sampler = renderer.device().samplerState(0);
   const gfx::Filter filter = renderer.filter() == 1 ? gfx::Filter::Linear : gfx::Filter::Point;
@@ -115,6 +124,27 @@ void drawSprite(render::Renderer& renderer, Sprite& object, const Viewport* view
   // Hidden objects begin no pass at all, so whatever follows keeps its own blend states.
   if (hiddenByFlash(object.flashState.framesLeft, object.flashState.colour)) return;
 
+  batch.setTransform(spriteTransform(transformInput(object, viewport)));
+  const gfx::QuadValues values = shadingValues(object, texture, source);
+  // An object drawn as one quad with the built-in shading carries its parameters on the quad, so that its
+  // neighbours may share its draw call; inside a fast layer the layer's blend stands for its own.
+  if (!object.drawsItself() && (batched || object.effectName.empty())) {
+    if (object.skipDefaultQuad) return;
+    const std::optional<unsigned> layerPass = batched ? scene.effect()->activePass() : std::nullopt;
+    batch.drawShaded({texture,
+                      sourceRectangle(source),
+                      {0.0f, 0.0f, 0.5f},
+                      quadColour(object.effectiveOpacity),
+                      quadBlend(layerPass ? static_cast<int>(*layerPass) : pass),
+                      sampler,
+                      &values,
+                      plainShading(values)});
+    return;
+  }
+
+  // Own passes and own drawing go straight to the device: what is queued before them is drawn first.
+  batch.flush();
+  setParameters(scene, values);
   if (batched) {
     scene.effect()->commitChanges();
   } else {

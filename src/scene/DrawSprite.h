@@ -2,6 +2,10 @@
 
 // The one procedure that draws every renderable: its transform into the renderer's sprite batch, the built-in effect's
 // parameters, the pass of its blend type or its own effect, one quad of its texture, then the class's own drawing.
+//
+// An object that does not draw itself and has no effect of its own (or is in a fast layer) becomes one shaded quad
+// carrying its parameters, queued behind the previous objects' quads; consecutive quads share draw calls, in order.
+// Everything else is drawn at once, after the queued quads, through its pass.
 
 namespace render {
 class Renderer;

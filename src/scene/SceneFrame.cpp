@@ -1,5 +1,7 @@
 #include "scene/SceneFrame.h"
 
+#include <algorithm>
+
 #include "bitmap/Bitmap.h"
 #include "engine/Engine.h"
 #include "platform/gfx/Device.h"
@@ -32,6 +34,18 @@ void ensureTarget(render::Renderer& renderer, Viewport& viewport) {
   const int height = renderer.screenHeight();
   if (viewport.target && viewport.target->width() == width && viewport.target->height() == height) return;
   viewport.target = gfx::Texture::createRenderTarget(width, height);
+  viewport.targetClean = true;
+}
+
+// The smallest device rectangle covering both.
+gfx::Viewport cover(const gfx::Viewport& a, const gfx::Viewport& b) {
+  if (a.width <= 0 || a.height <= 0) return b;
+  if (b.width <= 0 || b.height <= 0) return a;
+  const int left = std::min(a.x, b.x);
+  const int top = std::min(a.y, b.y);
+  const int right = std::max(a.x + a.width, b.x + b.width);
+  const int bottom = std::max(a.y + a.height, b.y + b.height);
+  return {left, top, right - left, bottom - top, 0.0f, 1.0f};
 }
 
 std::unique_ptr<bitmap::Bitmap> whitePixel() {
@@ -72,10 +86,16 @@ void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) 
   gfx::SpriteBatch& batch = renderer.batch();
   render::SceneEffect& effect = renderer.effect();
   device.setRenderTarget(0, viewport.target.get());
-  device.setViewport({0, 0, viewport.target->width(), viewport.target->height(), 0.0f, 1.0f});
-  device.clear(gfx::ClearFlags::Target, 0);
-  device.setViewport(clipToScreen(viewport.rectangle(), renderer.screenWidth(), renderer.screenHeight()));
+  const gfx::Viewport area = clipToScreen(viewport.rectangle(), renderer.screenWidth(), renderer.screenHeight());
+  // Only the rectangle is drawn into: clearing it with the area drawn last keeps the rest transparent.
+  if (!viewport.targetClean) {
+    device.setViewport(cover(area, viewport.targetDrawnArea));
+    device.clear(gfx::ClearFlags::Target, 0);
+    viewport.targetClean = true;
+  }
+  device.setViewport(area);
   batch.begin(true);
+  const std::uint64_t drawsBefore = device.drawCallCount();
 
   std::vector<double> zs;
   zs.reserve(viewport.drawList.size());
@@ -96,6 +116,10 @@ void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) 
     effect.endPass();
   }
   batch.end();
+  if (device.drawCallCount() != drawsBefore) {
+    viewport.targetClean = false;
+    viewport.targetDrawnArea = area;
+  }
 }
 
 void SceneFrame::renderViewports(render::Renderer& renderer) {
@@ -128,7 +152,16 @@ void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
     effect.beginPassByName("DivideAlpha");
   }
   const auto alpha = static_cast<std::uint32_t>(compositeAlpha(viewport.flashState));
-  batch.draw(viewport.target.get(), nullptr, nullptr, &kOrigin, (alpha << 24) | 0xFFFFFFu);
+  if (custom) {
+    batch.draw(viewport.target.get(), nullptr, nullptr, &kOrigin, (alpha << 24) | 0xFFFFFFu);
+  } else if (!viewport.targetClean) {
+    // The pass draws nothing where the target is transparent (the alpha test drops it): only the area drawn
+    // into is composited.
+    const gfx::Viewport& drawn = viewport.targetDrawnArea;
+    const gfx::Rect source{drawn.x, drawn.y, drawn.x + drawn.width, drawn.y + drawn.height};
+    const gfx::Vector3 position{static_cast<float>(drawn.x), static_cast<float>(drawn.y), kOrigin.z};
+    batch.draw(viewport.target.get(), &source, nullptr, &position, (alpha << 24) | 0xFFFFFFu);
+  }
   batch.flush();
   effect.endPass();
   if (custom) {

@@ -77,9 +77,12 @@ class Sprite {
   virtual void ownTone();
   virtual gfx::Texture* texture();
   virtual void prepareFrame() {}
+  // A class with drawing of its own (drawCustom) says so here; objects that do not draw themselves are drawn as one
+  // quad that may share a draw call with its neighbours, and drawCustom is not called for them.
   virtual bool drawsItself() const { return false; }
   virtual void applySamplerAddress(gfx::Device& device);
-  // The class's own drawing after the default quad, inside the pass the draw procedure began.
+  // The class's own drawing after the default quad, inside the pass the draw procedure began; every quad queued
+  // before has been drawn.
   virtual void drawCustom(render::Renderer& /*renderer*/) {}
   virtual void afterDraw() {}
   // With `storage`, the source rectangle becomes that storage; without, the current storage is set to the whole bitmap

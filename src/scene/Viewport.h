@@ -14,13 +14,11 @@
 #include "bindings/Color.h"
 #include "bindings/Tone.h"
 #include "engine/ScriptApi.h"
+#include "platform/gfx/Types.h"
 #include "scene/FlashMath.h"
 
 namespace bitmap {
 class Bitmap;
-}
-namespace gfx {
-class Texture;
 }
 namespace gfx {
 class Texture;
@@ -65,8 +63,12 @@ class Viewport {
   std::vector<Sprite*> drawList;
   // Effective z (as an integer) → blend mode of the groups drawn in one pass.
   std::map<std::int32_t, std::int32_t> fastLayers;
-  // Screen-sized; made by the frame when missing (after creation and device resets), dropped by dispose.
+  // Screen-sized; made by the frame when missing (after creation and device resets), dropped by dispose. Objects
+  // are drawn into it only inside the rectangle: outside `targetDrawnArea` (where the last drawing went) it is
+  // transparent, and all of it is while `targetClean`.
   std::unique_ptr<gfx::Texture> target;
+  gfx::Viewport targetDrawnArea;
+  bool targetClean = true;
 
   std::unique_ptr<engine::RectData> ownedRect = std::make_unique<engine::RectData>();
   std::unique_ptr<bindings::Color> ownedColor = std::make_unique<bindings::Color>();

@@ -24,6 +24,7 @@ constexpr int kSize = 32;
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kBlue = 0xFF0000FF;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
+constexpr std::uint32_t kBlack = 0xFF000000;
 
 int channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
 
@@ -260,6 +261,61 @@ TEST_F(SceneDraw, ViewportColourIsLaidOverItsRectangle) {
   EXPECT_EQ(at(pixels, 11, 11), kBlue);
   EXPECT_EQ(at(pixels, 12, 12), 0xFF000000u);
   EXPECT_EQ(at(pixels, 3, 3), 0xFF000000u);
+}
+
+TEST_F(SceneDraw, FastLayerDrawsEachObjectWithItsOwnToneAndColour) {
+  Viewport& port = viewport(0, 0, kSize, kSize);
+  port.fastLayers[5] = 0;
+  Sprite& toned = sprite(solid(4, 4, kBlack), 0, 0, &port);
+  toned.z = 5;
+  *toned.tone = {1.0f, 0.0f, 0.0f, 0.0f};
+  Sprite& coloured = sprite(solid(4, 4, kBlack), 8, 0, &port);
+  coloured.z = 5;
+  *coloured.color = {255, 0, 0, 255};  // opaque blue, stored blue first
+  const auto pixels = frame();
+  EXPECT_EQ(at(pixels, 1, 1), kRed);
+  EXPECT_EQ(at(pixels, 9, 1), kBlue);
+}
+
+// Objects of one z and y alternate between two bitmaps, each overlapping the one before: the later one shows.
+TEST_F(SceneDraw, EqualZAndYAcrossTwoTexturesKeepCreationOrder) {
+  bitmap::Bitmap* red = solid(4, 4, kRed);
+  bitmap::Bitmap* blue = solid(4, 4, kBlue);
+  for (int i = 0; i < 4; ++i) sprite(i % 2 == 0 ? red : blue, 2 * i, 0);
+  Viewport& port = viewport(0, 0, kSize, 8);  // composited after the screen's four, all at z 0 and y 0
+  for (int i = 4; i < 8; ++i) sprite(i % 2 == 0 ? red : blue, 2 * i, 0, &port);
+  const auto pixels = frame();
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(at(pixels, 2 * i + 3, 1), i % 2 == 0 ? kBlue : kRed) << "object " << i + 1;
+}
+
+// Neighbours of one bitmap share a draw call, yet each keeps its opacity, tone, colour, bush, wave and blend.
+TEST_F(SceneDraw, ObjectsSharingADrawCallKeepTheirOwnValues) {
+  bitmap::Bitmap* white = solid(4, 4, kWhite);
+  bitmap::Bitmap* black = solid(4, 4, kBlack);
+  sprite(white, 0, 0).opacity = 128;
+  *sprite(black, 4, 0).tone = {0.0f, 1.0f, 0.0f, 0.0f};
+  *sprite(white, 8, 0).color = {255, 0, 0, 255};
+  Sprite& bushy = sprite(white, 12, 0);
+  bushy.bushDepth = 2;
+  bushy.bushOpacity = 0;
+  sprite(white, 16, 8);
+  sprite(black, 16, 8).blendType = 1;  // adds nothing: the white stays
+  Sprite& wavy = sprite(image(4, 1, {kRed, kRed, kBlue, kBlue}), 20, 0);
+  wavy.waveAmp = 2;
+  wavy.wavePhase = 90;
+  wavy.waveLength = 360000;
+  const std::uint64_t before = m_renderer->device().drawCallCount();
+  const auto pixels = frame();
+  const std::uint64_t draws = m_renderer->device().drawCallCount() - before;
+  EXPECT_NEAR(channel(at(pixels, 1, 1), 0), 128, 2);
+  EXPECT_EQ(at(pixels, 5, 1), 0xFF00FF00u);
+  EXPECT_EQ(at(pixels, 9, 1), kBlue);
+  EXPECT_EQ(at(pixels, 13, 1), kWhite);
+  EXPECT_EQ(at(pixels, 13, 2), kBlack);
+  EXPECT_EQ(at(pixels, 17, 9), kWhite);
+  EXPECT_EQ(at(pixels, 20, 0), kBlue);
+  // The screen's objects in one call, the scaled picture in another.
+  EXPECT_EQ(draws, 2u);
 }
 
 }  // namespace

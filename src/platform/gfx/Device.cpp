@@ -22,44 +22,74 @@ Device* g_device = nullptr;
 
 GLenum glBlend(Blend blend) {
   switch (blend) {
-    case Blend::Zero: return GL_ZERO;
-    case Blend::One: return GL_ONE;
-    case Blend::SrcColor: return GL_SRC_COLOR;
-    case Blend::InvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
-    case Blend::SrcAlpha: return GL_SRC_ALPHA;
-    case Blend::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
-    case Blend::DestAlpha: return GL_DST_ALPHA;
-    case Blend::InvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
-    case Blend::DestColor: return GL_DST_COLOR;
-    case Blend::InvDestColor: return GL_ONE_MINUS_DST_COLOR;
-    case Blend::SrcAlphaSat: return GL_SRC_ALPHA_SATURATE;
-    case Blend::BlendFactor: return GL_CONSTANT_COLOR;
-    case Blend::InvBlendFactor: return GL_ONE_MINUS_CONSTANT_COLOR;
+    case Blend::Zero:
+      return GL_ZERO;
+    case Blend::One:
+      return GL_ONE;
+    case Blend::SrcColor:
+      return GL_SRC_COLOR;
+    case Blend::InvSrcColor:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case Blend::SrcAlpha:
+      return GL_SRC_ALPHA;
+    case Blend::InvSrcAlpha:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case Blend::DestAlpha:
+      return GL_DST_ALPHA;
+    case Blend::InvDestAlpha:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case Blend::DestColor:
+      return GL_DST_COLOR;
+    case Blend::InvDestColor:
+      return GL_ONE_MINUS_DST_COLOR;
+    case Blend::SrcAlphaSat:
+      return GL_SRC_ALPHA_SATURATE;
+    case Blend::BlendFactor:
+      return GL_CONSTANT_COLOR;
+    case Blend::InvBlendFactor:
+      return GL_ONE_MINUS_CONSTANT_COLOR;
+    case Blend::SrcColor2:
+      return GL_SRC1_COLOR;
+    case Blend::InvSrcColor2:
+      return GL_ONE_MINUS_SRC1_COLOR;
   }
   return GL_ONE;
 }
 
 GLenum glBlendOp(BlendOp op) {
   switch (op) {
-    case BlendOp::Add: return GL_FUNC_ADD;
-    case BlendOp::Subtract: return GL_FUNC_SUBTRACT;
-    case BlendOp::RevSubtract: return GL_FUNC_REVERSE_SUBTRACT;
-    case BlendOp::Min: return GL_MIN;
-    case BlendOp::Max: return GL_MAX;
+    case BlendOp::Add:
+      return GL_FUNC_ADD;
+    case BlendOp::Subtract:
+      return GL_FUNC_SUBTRACT;
+    case BlendOp::RevSubtract:
+      return GL_FUNC_REVERSE_SUBTRACT;
+    case BlendOp::Min:
+      return GL_MIN;
+    case BlendOp::Max:
+      return GL_MAX;
   }
   return GL_FUNC_ADD;
 }
 
 GLenum glCompare(Compare compare) {
   switch (compare) {
-    case Compare::Never: return GL_NEVER;
-    case Compare::Less: return GL_LESS;
-    case Compare::Equal: return GL_EQUAL;
-    case Compare::LessEqual: return GL_LEQUAL;
-    case Compare::Greater: return GL_GREATER;
-    case Compare::NotEqual: return GL_NOTEQUAL;
-    case Compare::GreaterEqual: return GL_GEQUAL;
-    case Compare::Always: return GL_ALWAYS;
+    case Compare::Never:
+      return GL_NEVER;
+    case Compare::Less:
+      return GL_LESS;
+    case Compare::Equal:
+      return GL_EQUAL;
+    case Compare::LessEqual:
+      return GL_LEQUAL;
+    case Compare::Greater:
+      return GL_GREATER;
+    case Compare::NotEqual:
+      return GL_NOTEQUAL;
+    case Compare::GreaterEqual:
+      return GL_GEQUAL;
+    case Compare::Always:
+      return GL_ALWAYS;
   }
   return GL_ALWAYS;
 }
@@ -67,9 +97,12 @@ GLenum glCompare(Compare compare) {
 GLint glMinFilter(Filter min, Filter mip) {
   const bool linear = min == Filter::Linear;
   switch (mip) {
-    case Filter::None: return linear ? GL_LINEAR : GL_NEAREST;
-    case Filter::Point: return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-    case Filter::Linear: return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    case Filter::None:
+      return linear ? GL_LINEAR : GL_NEAREST;
+    case Filter::Point:
+      return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    case Filter::Linear:
+      return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
   }
   return GL_NEAREST;
 }
@@ -115,10 +148,13 @@ struct Device::Impl {
   std::array<GLuint, kSamplerCount> samplers{};
   GLuint vertexArray = 0;
   GLuint vertexBuffer = 0;
-  std::size_t vertexCapacity = 0;
-  std::size_t vertexWrite = 0;  // next free vertex of the streaming buffer
+  std::size_t bufferBytes = 0;
+  std::size_t writeBytes = 0;  // next free byte of the streaming buffer
   GLuint indexBuffer = 0;
   std::size_t quadCapacity = 0;
+  // The shaded quads' formats read the same buffers through vertex arrays of their own.
+  GLuint quadVertexArray = 0;
+  GLuint valuedQuadVertexArray = 0;
   // Meshes bring their own indices, so they draw through a second vertex array whose element buffer is theirs
   // and leave the quad indices alone.
   GLuint meshVertexArray = 0;
@@ -138,8 +174,11 @@ struct Device::Impl {
   // Everything a draw from a vertex buffer needs, the buffer's vertex array bound last.
   void prepareBufferDraw(Device& device, const VertexBuffer& buffer, VertexSpace space,
                          const Matrix4& positionTransform);
-  // Returns the index of the first uploaded vertex.
-  std::size_t uploadVertices(const Vertex* vertices, std::size_t count);
+  // Returns the index of the first uploaded vertex, counted in `stride`-byte vertices.
+  std::size_t uploadVertices(const void* vertices, std::size_t count, std::size_t stride);
+  void ensureQuadIndices(std::size_t quadCount);
+  template <class QuadCorner>
+  void drawQuadCorners(Device& device, GLuint vertexArray, const QuadCorner* vertices, std::size_t quadCount);
 };
 
 namespace detail {
@@ -180,6 +219,29 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
                         reinterpret_cast<void*>(offsetof(Vertex, colour)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
+  // Shaded quads: the sprite vertex, the info word as an integer, and in the valued format the quad's values.
+  auto quadLayout = [&](GLuint& array, GLsizei stride, int valueVectors) {
+    glGenVertexArrays(1, &array);
+    glBindVertexArray(array);
+    glBindBuffer(GL_ARRAY_BUFFER, impl.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, impl.indexBuffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<void*>(offsetof(Vertex, colour)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<void*>(offsetof(QuadVertex, quadInfo)));
+    for (int i = 0; i < valueVectors; ++i) {
+      const std::size_t offset = offsetof(ValuedQuadVertex, values) + static_cast<std::size_t>(i) * 4 * sizeof(float);
+      glEnableVertexAttribArray(static_cast<GLuint>(4 + i));
+      glVertexAttribPointer(static_cast<GLuint>(4 + i), 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
+    }
+  };
+  quadLayout(impl.quadVertexArray, sizeof(QuadVertex), 0);
+  quadLayout(impl.valuedQuadVertexArray, sizeof(ValuedQuadVertex), kQuadValueVectors);
   glGenVertexArrays(1, &impl.meshVertexArray);
   glGenBuffers(1, &impl.meshIndexBuffer);
   glBindVertexArray(impl.meshVertexArray);
@@ -193,8 +255,7 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
   glBindVertexArray(impl.vertexArray);
-  impl.mirrorOnceAvailable =
-      epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+  impl.mirrorOnceAvailable = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
   std::string log;
   impl.fixedFunction = detail::buildFixedFunctionProgram(&log);
   if (!impl.fixedFunction) std::fprintf(stderr, "[gfx] fixed-function program: %s\n", log.c_str());
@@ -216,6 +277,8 @@ Device::~Device() {
   glDeleteVertexArrays(1, &impl.vertexArray);
   glDeleteBuffers(1, &impl.meshIndexBuffer);
   glDeleteVertexArrays(1, &impl.meshVertexArray);
+  glDeleteVertexArrays(1, &impl.quadVertexArray);
+  glDeleteVertexArrays(1, &impl.valuedQuadVertexArray);
 }
 
 RenderState& Device::renderState() { return m_impl->state.render; }
@@ -377,8 +440,8 @@ void Device::Impl::applyRenderState(bool backBuffer) {
   if (want.cullMode != Cull::None) {
     // Direct3D names the winding as seen on screen. The back buffer's window coordinates run upwards, a
     // render target's rows downwards, so the same on-screen winding is the opposite GL winding in the two.
-    const bool cullGlCounterClockwise = backBuffer ? want.cullMode == Cull::CounterClockwise
-                                                   : want.cullMode == Cull::Clockwise;
+    const bool cullGlCounterClockwise =
+        backBuffer ? want.cullMode == Cull::CounterClockwise : want.cullMode == Cull::Clockwise;
     const GLenum frontFace = cullGlCounterClockwise ? GL_CW : GL_CCW;
     if (frontFace != appliedFrontFace) {
       glFrontFace(frontFace);
@@ -402,11 +465,16 @@ void Device::Impl::applySamplersAndTextures() {
     const GLuint sampler = samplers[unit];
     auto wrap = [this](Address address) -> GLint {
       switch (address) {
-        case Address::Wrap: return GL_REPEAT;
-        case Address::Mirror: return GL_MIRRORED_REPEAT;
-        case Address::Clamp: return GL_CLAMP_TO_EDGE;
-        case Address::Border: return GL_CLAMP_TO_BORDER;
-        case Address::MirrorOnce: return mirrorOnceAvailable ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
+        case Address::Wrap:
+          return GL_REPEAT;
+        case Address::Mirror:
+          return GL_MIRRORED_REPEAT;
+        case Address::Clamp:
+          return GL_CLAMP_TO_EDGE;
+        case Address::Border:
+          return GL_CLAMP_TO_BORDER;
+        case Address::MirrorOnce:
+          return mirrorOnceAvailable ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
       }
       return GL_REPEAT;
     };
@@ -461,31 +529,31 @@ void Device::Impl::useProgram(VertexSpace space, bool backBuffer, const Matrix4*
   if (program->useTexture >= 0) glUniform1i(program->useTexture, textures[0] != nullptr ? 1 : 0);
 }
 
-std::size_t Device::Impl::uploadVertices(const Vertex* vertices, std::size_t count) {
-  glBindVertexArray(vertexArray);
+std::size_t Device::Impl::uploadVertices(const void* vertices, std::size_t count, std::size_t stride) {
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
   // A streaming buffer: each draw appends behind the previous ones, so the GPU never waits for a range it may
-  // still be reading; when the buffer is full it is orphaned and writing starts over.
-  if (count > vertexCapacity) {
-    vertexCapacity = std::max(count, std::max<std::size_t>(vertexCapacity * 2, 4096));
-    vertexWrite = vertexCapacity;
+  // still be reading; when the buffer is full it is orphaned and writing starts over. Each draw's vertices start
+  // at a multiple of their size, so that a base vertex finds them.
+  const std::size_t bytes = count * stride;
+  if (bytes > bufferBytes) {
+    bufferBytes = std::max(bytes, std::max<std::size_t>(bufferBytes * 2, 4096 * sizeof(Vertex)));
+    writeBytes = bufferBytes;
   }
-  if (vertexWrite + count > vertexCapacity) {
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCapacity * sizeof(Vertex)), nullptr, GL_STREAM_DRAW);
-    vertexWrite = 0;
+  std::size_t first = (writeBytes + stride - 1) / stride;
+  if ((first + count) * stride > bufferBytes) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bufferBytes), nullptr, GL_STREAM_DRAW);
+    first = 0;
   }
-  const std::size_t first = vertexWrite;
-  void* mapped = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(Vertex)),
-                                  static_cast<GLsizeiptr>(count * sizeof(Vertex)),
+  const std::size_t offset = first * stride;
+  void* mapped = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
                                   GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
   if (mapped != nullptr) {
-    std::memcpy(mapped, vertices, count * sizeof(Vertex));
+    std::memcpy(mapped, vertices, bytes);
     glUnmapBuffer(GL_ARRAY_BUFFER);
   } else {
-    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(Vertex)),
-                    static_cast<GLsizeiptr>(count * sizeof(Vertex)), vertices);
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), vertices);
   }
-  vertexWrite += count;
+  writeBytes = offset + bytes;
   return first;
 }
 
@@ -497,6 +565,38 @@ void Device::Impl::prepareBufferDraw(Device& device, const VertexBuffer& buffer,
   applySamplersAndTextures();
   useProgram(space, backBuffer, &positionTransform);
   glBindVertexArray(buffer.vertexArray());
+}
+
+void Device::Impl::ensureQuadIndices(std::size_t quadCount) {
+  if (quadCount <= quadCapacity) return;
+  const std::size_t capacity = std::max(quadCount, quadCapacity * 2);
+  std::vector<std::uint32_t> indices(capacity * 6);
+  for (std::size_t quad = 0; quad < capacity; ++quad) {
+    const auto first = static_cast<std::uint32_t>(quad * 4);
+    const std::uint32_t corners[6] = {first, first + 1, first + 2, first + 2, first + 1, first + 3};
+    std::memcpy(&indices[quad * 6], corners, sizeof(corners));
+  }
+  // The element buffer belongs to the bound vertex array; every quad array shares this one buffer.
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
+               GL_STATIC_DRAW);
+  quadCapacity = capacity;
+}
+
+template <class QuadCorner>
+void Device::Impl::drawQuadCorners(Device& device, GLuint array, const QuadCorner* vertices, std::size_t quadCount) {
+  const bool backBuffer = targets[0] == nullptr;
+  applyTargets(device);
+  applyRenderState(backBuffer);
+  applySamplersAndTextures();
+  useProgram(VertexSpace::TargetPixels, backBuffer);
+  glBindVertexArray(array);
+  const std::size_t first = uploadVertices(vertices, quadCount * 4, sizeof(QuadCorner));
+  ensureQuadIndices(quadCount);
+  glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr,
+                           static_cast<GLint>(first));
+  if (array != vertexArray) glBindVertexArray(vertexArray);
+  ++drawCalls;
 }
 
 void Device::clear(ClearFlags flags, std::uint32_t colour, float z) {
@@ -539,7 +639,8 @@ void Device::drawTriangles(const Vertex* vertices, std::size_t vertexCount, Vert
   impl.applyRenderState(backBuffer);
   impl.applySamplersAndTextures();
   impl.useProgram(space, backBuffer);
-  const std::size_t first = impl.uploadVertices(vertices, count);
+  glBindVertexArray(impl.vertexArray);
+  const std::size_t first = impl.uploadVertices(vertices, count, sizeof(Vertex));
   glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
   ++impl.drawCalls;
 }
@@ -569,28 +670,17 @@ void Device::drawIndexedTriangles(const VertexBuffer& buffer, std::size_t firstI
 
 void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
   if (vertices == nullptr || quadCount == 0) return;
-  Impl& impl = *m_impl;
-  const bool backBuffer = impl.targets[0] == nullptr;
-  impl.applyTargets(*this);
-  impl.applyRenderState(backBuffer);
-  impl.applySamplersAndTextures();
-  impl.useProgram(VertexSpace::TargetPixels, backBuffer);
-  const std::size_t first = impl.uploadVertices(vertices, quadCount * 4);
-  if (quadCount > impl.quadCapacity) {
-    const std::size_t capacity = std::max(quadCount, impl.quadCapacity * 2);
-    std::vector<std::uint32_t> indices(capacity * 6);
-    for (std::size_t quad = 0; quad < capacity; ++quad) {
-      const auto first = static_cast<std::uint32_t>(quad * 4);
-      const std::uint32_t corners[6] = {first, first + 1, first + 2, first + 2, first + 1, first + 3};
-      std::memcpy(&indices[quad * 6], corners, sizeof(corners));
-    }
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)),
-                 indices.data(), GL_STATIC_DRAW);
-    impl.quadCapacity = capacity;
-  }
-  glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(quadCount * 6), GL_UNSIGNED_INT, nullptr,
-                           static_cast<GLint>(first));
-  ++impl.drawCalls;
+  m_impl->drawQuadCorners(*this, m_impl->vertexArray, vertices, quadCount);
+}
+
+void Device::drawQuads(const QuadVertex* vertices, std::size_t quadCount) {
+  if (vertices == nullptr || quadCount == 0) return;
+  m_impl->drawQuadCorners(*this, m_impl->quadVertexArray, vertices, quadCount);
+}
+
+void Device::drawQuads(const ValuedQuadVertex* vertices, std::size_t quadCount) {
+  if (vertices == nullptr || quadCount == 0) return;
+  m_impl->drawQuadCorners(*this, m_impl->valuedQuadVertexArray, vertices, quadCount);
 }
 
 void Device::drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCount, const std::uint16_t* indices,
@@ -615,8 +705,8 @@ void Device::drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCoun
   impl.applyRenderState(backBuffer);
   impl.applySamplersAndTextures();
   impl.useProgram(space, backBuffer);
-  const std::size_t first = impl.uploadVertices(vertices, vertexCount);
   glBindVertexArray(impl.meshVertexArray);
+  const std::size_t first = impl.uploadVertices(vertices, vertexCount, sizeof(Vertex));
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * sizeof(std::uint16_t)), indices,
                GL_STREAM_DRAW);
   glDrawElementsBaseVertex(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT, nullptr,

@@ -86,6 +86,10 @@ class Device {
                             const Matrix4& positionTransform);
   // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
   void drawQuads(const Vertex* vertices, std::size_t quadCount);
+  // Shaded quads (SpriteBatch::drawShaded), four corners each as drawQuads takes them, for a program that reads the
+  // info word at attribute location 3 (an unsigned integer) and, in the valued format, the values at 4 onwards.
+  void drawQuads(const QuadVertex* vertices, std::size_t quadCount);
+  void drawQuads(const ValuedQuadVertex* vertices, std::size_t quadCount);
   // An indexed triangle list (three indices per triangle), as meshes are drawn; a triangle naming a vertex past
   // `vertexCount` is left out.
   void drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCount, const std::uint16_t* indices,

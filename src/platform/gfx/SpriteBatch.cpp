@@ -1,15 +1,50 @@
 #include "platform/gfx/SpriteBatch.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/gfx/Texture.h"
 #include "platform/gfx/private/Gl.h"
+#include "platform/gfx/private/ShaderProgram.h"
 
 namespace gfx {
 
 namespace {
 
 std::vector<SpriteBatch*> g_batches;
+
+constexpr std::uint32_t kUnitMask = 0xF;
+constexpr std::uint32_t kAdditiveBit = 0x10;
+
+constexpr const char* kShadedVertexShader = R"(#version 330 core
+layout(location = 0) in vec4 aPosition;
+layout(location = 1) in vec4 aColour;
+layout(location = 2) in vec2 aTexCoord;
+layout(location = 3) in uint aQuadInfo;
+uniform mat4 uTransform;
+out vec4 vColour;
+out vec2 vTexCoord;
+flat out uint vQuadInfo;
+)";
+
+// Selects the quad's texture among `count` units; a uniform choice within each triangle.
+std::string texelFunction(int count) {
+  std::string text = "uniform sampler2D uQuadTextures[" + std::to_string(count) + "];\n";
+  text += "vec4 quadTexel(vec2 coordinate) {\n";
+  if (count == 1) return text + "  return texture(uQuadTextures[0], coordinate);\n}\n";
+  text += "  uint unit = vQuadInfo & 15u;\n";
+  for (int unit = 0; unit < count - 1; ++unit) {
+    text += "  if (unit == " + std::to_string(unit) + "u) return texture(uQuadTextures[" + std::to_string(unit) +
+            "], coordinate);\n";
+  }
+  return text + "  return texture(uQuadTextures[" + std::to_string(count - 1) + "], coordinate);\n}\n";
+}
+
+int unitsFor(int textureCount) {
+  int units = 1;
+  while (units < textureCount) units *= 2;
+  return units;
+}
 
 }  // namespace
 
@@ -23,23 +58,53 @@ SpriteBatch::~SpriteBatch() { g_batches.erase(std::find(g_batches.begin(), g_bat
 
 void SpriteBatch::forgetTexture(const Texture* texture) {
   if (m_savedTexture == texture) m_savedTexture = nullptr;
-  std::vector<Vertex> kept;
+  const auto uses = [texture](const Run& run) {
+    if (!run.shaded) return run.texture == texture;
+    return std::find(run.textures.begin(), run.textures.begin() + run.textureCount, texture) !=
+           run.textures.begin() + run.textureCount;
+  };
+  if (std::none_of(m_runs.begin(), m_runs.end(), uses)) return;
+  std::vector<Vertex> vertices;
+  std::vector<QuadVertex> shadedVertices;
+  std::vector<QuadValues> shadedValues;
   std::vector<Run> runs;
-  std::size_t first = 0;
+  std::size_t plainFirst = 0;
+  std::size_t shadedFirst = 0;
   for (const Run& run : m_runs) {
-    if (run.texture != texture) {
-      kept.insert(kept.end(), m_vertices.begin() + static_cast<std::ptrdiff_t>(first * 4),
-                  m_vertices.begin() + static_cast<std::ptrdiff_t>((first + run.quads) * 4));
-      if (!runs.empty() && runs.back().texture == run.texture) {
-        runs.back().quads += run.quads;
-      } else {
-        runs.push_back(run);
+    if (!run.shaded) {
+      if (run.texture != texture) {
+        vertices.insert(vertices.end(), m_vertices.begin() + static_cast<std::ptrdiff_t>(plainFirst * 4),
+                        m_vertices.begin() + static_cast<std::ptrdiff_t>((plainFirst + run.quads) * 4));
+        if (!runs.empty() && !runs.back().shaded && runs.back().texture == run.texture) {
+          runs.back().quads += run.quads;
+        } else {
+          runs.push_back(run);
+        }
       }
+      plainFirst += run.quads;
+      continue;
     }
-    first += run.quads;
+    // A shaded run keeps its quads of the other textures, on their units.
+    Run kept = run;
+    kept.quads = 0;
+    for (std::size_t quad = shadedFirst; quad < shadedFirst + run.quads; ++quad) {
+      const std::uint32_t unit = m_shadedVertices[quad * 4].quadInfo & kUnitMask;
+      if (run.textures[unit] == texture) continue;
+      shadedVertices.insert(shadedVertices.end(), m_shadedVertices.begin() + static_cast<std::ptrdiff_t>(quad * 4),
+                            m_shadedVertices.begin() + static_cast<std::ptrdiff_t>(quad * 4 + 4));
+      shadedValues.push_back(m_shadedValues[quad]);
+      ++kept.quads;
+    }
+    for (int unit = 0; unit < kept.textureCount; ++unit) {
+      if (kept.textures[static_cast<std::size_t>(unit)] == texture)
+        kept.textures[static_cast<std::size_t>(unit)] = nullptr;
+    }
+    if (kept.quads > 0) runs.push_back(kept);
+    shadedFirst += run.quads;
   }
-  if (runs.size() == m_runs.size()) return;
-  m_vertices = std::move(kept);
+  m_vertices = std::move(vertices);
+  m_shadedVertices = std::move(shadedVertices);
+  m_shadedValues = std::move(shadedValues);
   m_runs = std::move(runs);
 }
 
@@ -76,28 +141,22 @@ void SpriteBatch::end() {
   m_device.setTexture(0, m_savedTexture);
 }
 
-void SpriteBatch::draw(const Texture* texture, const Rect* source, const Vector3* centre, const Vector3* position,
-                       std::uint32_t colour) {
-  if (!m_begun || texture == nullptr) return;
-  const Rect area = source != nullptr ? *source : Rect{0, 0, texture->width(), texture->height()};
-  if (area.width() <= 0 || area.height() <= 0) return;
-  const Vector3 origin = centre != nullptr ? *centre : Vector3{};
-  const Vector3 place = position != nullptr ? *position : Vector3{};
-  const float left = place.x - origin.x;
-  const float top = place.y - origin.y;
-  const float z = place.z - origin.z;
+void SpriteBatch::corners(const Rect& area, const Vector3& place, const Texture& texture, std::uint32_t colour,
+                          Vertex* out) const {
+  const float left = place.x;
+  const float top = place.y;
+  const float z = place.z;
   const float width = static_cast<float>(area.width());
   const float height = static_cast<float>(area.height());
-  const float texelWidth = 1.0f / static_cast<float>(texture->width());
-  const float texelHeight = 1.0f / static_cast<float>(texture->height());
+  const float texelWidth = 1.0f / static_cast<float>(texture.width());
+  const float texelHeight = 1.0f / static_cast<float>(texture.height());
   const float u0 = static_cast<float>(area.left) * texelWidth;
   const float u1 = static_cast<float>(area.right) * texelWidth;
   const float v0 = static_cast<float>(area.top) * texelHeight;
   const float v1 = static_cast<float>(area.bottom) * texelHeight;
   const auto& m = m_transform.m;
   // Keep w: a projective transform then divides on the GPU, with perspective-correct texture coordinates.
-  auto corner = [&](float x, float y, float u, float v) {
-    Vertex vertex;
+  auto corner = [&](Vertex& vertex, float x, float y, float u, float v) {
     vertex.x = x * m[0][0] + y * m[1][0] + z * m[2][0] + m[3][0];
     vertex.y = x * m[0][1] + y * m[1][1] + z * m[2][1] + m[3][1];
     vertex.z = x * m[0][2] + y * m[1][2] + z * m[2][2] + m[3][2];
@@ -105,25 +164,177 @@ void SpriteBatch::draw(const Texture* texture, const Rect* source, const Vector3
     vertex.colour = colour;
     vertex.u = u;
     vertex.v = v;
-    m_vertices.push_back(vertex);
   };
-  corner(left, top, u0, v0);
-  corner(left + width, top, u1, v0);
-  corner(left, top + height, u0, v1);
-  corner(left + width, top + height, u1, v1);
-  if (m_runs.empty() || m_runs.back().texture != texture) m_runs.push_back({texture, 0});
+  corner(out[0], left, top, u0, v0);
+  corner(out[1], left + width, top, u1, v0);
+  corner(out[2], left, top + height, u0, v1);
+  corner(out[3], left + width, top + height, u1, v1);
+}
+
+void SpriteBatch::draw(const Texture* texture, const Rect* source, const Vector3* centre, const Vector3* position,
+                       std::uint32_t colour) {
+  if (!m_begun || texture == nullptr) return;
+  const Rect area = source != nullptr ? *source : Rect{0, 0, texture->width(), texture->height()};
+  if (area.width() <= 0 || area.height() <= 0) return;
+  const Vector3 origin = centre != nullptr ? *centre : Vector3{};
+  const Vector3 place = position != nullptr ? *position : Vector3{};
+  const std::size_t at = m_vertices.size();
+  m_vertices.resize(at + 4);
+  corners(area, {place.x - origin.x, place.y - origin.y, place.z - origin.z}, *texture, colour, &m_vertices[at]);
+  if (m_runs.empty() || m_runs.back().shaded || m_runs.back().texture != texture) m_runs.push_back({texture, 0});
   ++m_runs.back().quads;
 }
 
+int SpriteBatch::shadedUnit(const ShadedQuad& quad) {
+  const bool subtractive = quad.blend == QuadBlend::Subtractive;
+  if (!m_runs.empty() && m_runs.back().shaded && m_runs.back().subtractive == subtractive) {
+    Run& run = m_runs.back();
+    for (int unit = 0; unit < run.textureCount; ++unit) {
+      const auto index = static_cast<std::size_t>(unit);
+      if (run.textures[index] == quad.texture && run.samplers[index] == quad.sampler) return unit;
+    }
+    if (run.textureCount < kShadedTextures) {
+      const auto index = static_cast<std::size_t>(run.textureCount);
+      run.textures[index] = quad.texture;
+      run.samplers[index] = quad.sampler;
+      return run.textureCount++;
+    }
+  }
+  Run run;
+  run.shaded = true;
+  run.subtractive = subtractive;
+  run.textureCount = 1;
+  run.textures[0] = quad.texture;
+  run.samplers[0] = quad.sampler;
+  m_runs.push_back(run);
+  return 0;
+}
+
+void SpriteBatch::drawShaded(const ShadedQuad& quad) {
+  if (!m_begun || quad.texture == nullptr || quad.values == nullptr || m_valuedShading.empty()) return;
+  if (quad.source.width() <= 0 || quad.source.height() <= 0) return;
+  const int unit = shadedUnit(quad);
+  Run& run = m_runs.back();
+  ++run.quads;
+  run.valued = run.valued || !quad.plain;
+  const std::uint32_t info = static_cast<std::uint32_t>(unit) | (quad.blend == QuadBlend::Additive ? kAdditiveBit : 0u);
+  const std::size_t at = m_shadedVertices.size();
+  m_shadedVertices.resize(at + 4);
+  Vertex vertices[4];
+  corners(quad.source, quad.position, *quad.texture, quad.colour, vertices);
+  for (int i = 0; i < 4; ++i) m_shadedVertices[at + static_cast<std::size_t>(i)] = {vertices[i], info};
+  m_shadedValues.push_back(*quad.values);
+}
+
 void SpriteBatch::flush() {
-  std::size_t first = 0;
+  std::size_t plainFirst = 0;
+  std::size_t shadedFirst = 0;
   for (const Run& run : m_runs) {
+    if (run.shaded) {
+      drawShadedRun(run, shadedFirst);
+      shadedFirst += run.quads;
+      continue;
+    }
     m_device.setTexture(0, run.texture);
-    m_device.drawQuads(m_vertices.data() + first * 4, run.quads);
-    first += run.quads;
+    m_device.drawQuads(m_vertices.data() + plainFirst * 4, run.quads);
+    plainFirst += run.quads;
   }
   m_runs.clear();
   m_vertices.clear();
+  m_shadedVertices.clear();
+  m_shadedValues.clear();
+}
+
+void SpriteBatch::setShading(std::string plain, std::string valued) {
+  m_plainShading = std::move(plain);
+  m_valuedShading = std::move(valued);
+  m_programs.clear();
+}
+
+const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textureCount) {
+  const int units = unitsFor(textureCount);
+  auto found = m_programs.find({valued, units});
+  if (found != m_programs.end()) return found->second.get();
+  std::string vertex = kShadedVertexShader;
+  std::string fragment = "#version 330 core\n";
+  fragment += detail::alphaTestDeclarations();
+  fragment += "in vec4 vColour;\nin vec2 vTexCoord;\nflat in uint vQuadInfo;\n";
+  if (valued) {
+    const std::string count = std::to_string(kQuadValueVectors);
+    std::string values;
+    for (int i = 0; i < kQuadValueVectors; ++i) {
+      vertex += "layout(location = " + std::to_string(4 + i) + ") in vec4 aQuadValue" + std::to_string(i) + ";\n";
+      values += "  quadValues[" + std::to_string(i) + "] = aQuadValue" + std::to_string(i) + ";\n";
+    }
+    vertex += "flat out vec4 quadValues[" + count + "];\n";
+    vertex += "void main() {\n" + values;
+    fragment += "flat in vec4 quadValues[" + count + "];\n";
+  } else {
+    vertex += "void main() {\n";
+  }
+  vertex +=
+      "  gl_Position = uTransform * aPosition;\n  vColour = aColour;\n  vTexCoord = aTexCoord;\n"
+      "  vQuadInfo = aQuadInfo;\n}\n";
+  // The second output is the blend factor of the destination colour: the alpha for normal quads, nothing for
+  // additive ones, so that both blend in one draw call (one source, one minus the second source colour).
+  fragment += "layout(location = 0, index = 0) out vec4 oColour;\nlayout(location = 0, index = 1) out vec4 oFactor;\n";
+  fragment += texelFunction(units);
+  fragment += valued ? m_valuedShading : m_plainShading;
+  fragment += "\nvoid main() {\n  vec4 colour = shadeQuad(vTexCoord, vColour);\n  ";
+  fragment += detail::alphaTestStatement("colour");
+  fragment += "\n  oColour = colour;\n  oFactor = vec4((vQuadInfo & 16u) != 0u ? 0.0 : colour.a);\n}\n";
+  std::string log;
+  std::unique_ptr<detail::ShaderProgram> program = detail::buildProgram(vertex, fragment, &log);
+  if (program) {
+    m_device.bindProgramForUniforms(program.get());
+    std::vector<GLint> units(static_cast<std::size_t>(kShadedTextures));
+    for (std::size_t i = 0; i < units.size(); ++i) units[i] = static_cast<GLint>(i);
+    glUniform1iv(glGetUniformLocation(program->program, "uQuadTextures"), static_cast<GLsizei>(units.size()),
+                 units.data());
+  } else {
+    std::fprintf(stderr, "[gfx] shading program: %s\n", log.c_str());
+  }
+  return (m_programs[{valued, units}] = std::move(program)).get();
+}
+
+void SpriteBatch::drawShadedRun(const Run& run, std::size_t firstQuad) {
+  const detail::ShaderProgram* program = shadingProgram(run.valued, run.textureCount);
+  if (program == nullptr || run.quads == 0) return;
+  const StateBlock saved = m_device.captureState();
+  std::array<const Texture*, kShadedTextures> savedTextures{};
+  for (int unit = 0; unit < run.textureCount; ++unit) {
+    const auto index = static_cast<std::size_t>(unit);
+    savedTextures[index] = m_device.texture(unit);
+    m_device.setTexture(unit, run.textures[index]);
+    m_device.samplerState(unit) = run.samplers[index];
+  }
+  RenderState& render = m_device.renderState();
+  render.alphaBlendEnable = true;
+  render.separateAlphaBlendEnable = true;
+  render.srcBlend = Blend::One;
+  render.destBlend = run.subtractive ? Blend::One : Blend::InvSrcColor2;
+  render.blendOp = run.subtractive ? BlendOp::RevSubtract : BlendOp::Add;
+  render.srcBlendAlpha = Blend::One;
+  render.destBlendAlpha = Blend::InvSrcAlpha;
+  render.blendOpAlpha = BlendOp::Add;
+  m_device.setProgram(program);
+  if (run.valued) {
+    m_valuedUpload.resize(run.quads * 4);
+    for (std::size_t quad = 0; quad < run.quads; ++quad) {
+      const QuadValues& values = m_shadedValues[firstQuad + quad];
+      for (std::size_t corner = 0; corner < 4; ++corner) {
+        const QuadVertex& from = m_shadedVertices[(firstQuad + quad) * 4 + corner];
+        m_valuedUpload[quad * 4 + corner] = {from.vertex, from.quadInfo, values};
+      }
+    }
+    m_device.drawQuads(m_valuedUpload.data(), run.quads);
+  } else {
+    m_device.drawQuads(m_shadedVertices.data() + firstQuad * 4, run.quads);
+  }
+  m_device.applyState(saved);
+  for (int unit = 0; unit < run.textureCount; ++unit) {
+    m_device.setTexture(unit, savedTextures[static_cast<std::size_t>(unit)]);
+  }
 }
 
 }  // namespace gfx

@@ -4,9 +4,17 @@
 // rectangle moved by -centre + position and then by the batch transform (row vectors), drawn at flush with the
 // device's current program and states. Coordinates are render-target pixels; the device viewport only clips.
 // An untransformed quad at integer coordinates maps texel to pixel exactly, with point or linear filtering.
+//
+// Shaded quads are our own addition: each brings its sampler state, its blend and values of its own, and is drawn
+// by the batch's shading programs instead of the device's current program and blend, so that neighbouring quads of
+// different textures, colours and blends share one draw call. They keep their place among the other quads.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/Device.h"
@@ -16,8 +24,31 @@ namespace gfx {
 
 class Texture;
 
+namespace detail {
+struct ShaderProgram;
+}
+
+// The blends of shaded quads, those of the built-in effect's first three passes on premultiplied colour: normal
+// (source one, destination inverse source alpha), additive (one, one) and subtractive (reverse subtraction of one,
+// one); the alpha channel always blends one, inverse source alpha.
+enum class QuadBlend : std::uint8_t { Normal, Additive, Subtractive };
+
+struct ShadedQuad {
+  const Texture* texture = nullptr;
+  Rect source;
+  Vector3 position;
+  std::uint32_t colour = 0xFFFFFFFF;  // A8R8G8B8
+  QuadBlend blend = QuadBlend::Normal;
+  SamplerState sampler;
+  const QuadValues* values = nullptr;  // required
+  bool plain = false;                  // the values change nothing: the plain program may draw the quad
+};
+
 class SpriteBatch {
  public:
+  // Textures one draw call of shaded quads can sample.
+  static constexpr int kShadedTextures = 8;
+
   // The device must outlive the batch.
   explicit SpriteBatch(Device& device);
   ~SpriteBatch();
@@ -41,18 +72,40 @@ class SpriteBatch {
   // A texture destroyed before the flush is dropped from the queue with its quads.
   void draw(const Texture* texture, const Rect* source, const Vector3* centre, const Vector3* position,
             std::uint32_t colour);
-  // Draws the queued quads in order, one draw call per run of quads with the same texture.
+  // Queues a shaded quad under the current transform, with the same rules. Without shading set nothing is drawn.
+  void drawShaded(const ShadedQuad& quad);
+  // Draws the queued quads in order: one draw call per run of quads with the same texture, and per run of shaded
+  // quads that blend alike (normal and additive together) and sample at most kShadedTextures textures.
   void flush();
 
-  std::size_t queuedQuads() const { return m_vertices.size() / 4; }
+  // The shading of shaded quads: GLSL 3.30 functions `vec4 shadeQuad(vec2 coordinate, vec4 colour)` returning the
+  // premultiplied colour of a pixel from its texture coordinate and the quad's colour. They sample the quad's
+  // texture with `quadTexel(vec2 coordinate)`; `valued` also reads the quad's values as `quadValues[0]` to
+  // `quadValues[kQuadValueVectors - 1]`, `plain` draws the quads marked plain. Programs are made when first needed.
+  void setShading(std::string plain, std::string valued);
+
+  std::size_t queuedQuads() const { return m_vertices.size() / 4 + m_shadedVertices.size() / 4; }
   // Drops the queued quads of a texture that is going away.
   void forgetTexture(const Texture* texture);
 
  private:
   struct Run {
-    const Texture* texture = nullptr;
+    const Texture* texture = nullptr;  // plain-program runs
     std::size_t quads = 0;
+    bool shaded = false;
+    bool subtractive = false;
+    bool valued = false;  // some quad needs the program that reads values
+    int textureCount = 0;
+    std::array<const Texture*, kShadedTextures> textures{};
+    std::array<SamplerState, kShadedTextures> samplers{};
   };
+
+  void corners(const Rect& area, const Vector3& place, const Texture& texture, std::uint32_t colour, Vertex* out) const;
+  // The unit of `texture` sampled as `sampler` in the shaded run at the back, starting a new run when the quad
+  // cannot join it.
+  int shadedUnit(const ShadedQuad& quad);
+  void drawShadedRun(const Run& run, std::size_t firstQuad);
+  const detail::ShaderProgram* shadingProgram(bool valued, int textureCount);
 
   Device& m_device;
   bool m_begun = false;
@@ -60,7 +113,14 @@ class SpriteBatch {
   StateBlock m_saved;
   const Texture* m_savedTexture = nullptr;
   std::vector<Vertex> m_vertices;
+  std::vector<QuadVertex> m_shadedVertices;
+  std::vector<QuadValues> m_shadedValues;  // one per shaded quad
+  std::vector<ValuedQuadVertex> m_valuedUpload;
   std::vector<Run> m_runs;
+  std::string m_plainShading;
+  std::string m_valuedShading;
+  // By (valued, texture count); null where the program did not build.
+  std::map<std::pair<bool, int>, std::unique_ptr<detail::ShaderProgram>> m_programs;
 };
 
 }  // namespace gfx

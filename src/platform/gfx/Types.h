@@ -23,6 +23,9 @@ enum class Blend : std::uint8_t {
   SrcAlphaSat = 11,
   BlendFactor = 14,
   InvBlendFactor = 15,
+  // The second colour a shader writes (dual-source blending), as Direct3D 9Ex numbers them.
+  SrcColor2 = 16,
+  InvSrcColor2 = 17,
 };
 
 enum class BlendOp : std::uint8_t { Add = 1, Subtract = 2, RevSubtract = 3, Min = 4, Max = 5 };
@@ -139,6 +142,23 @@ struct Vertex {
   std::uint32_t colour = 0xFFFFFFFF;
   float u = 0.0f;
   float v = 0.0f;
+};
+
+// Values a shaded quad carries to its batch's shading program beside its texture and colour (SpriteBatch::drawShaded),
+// the same at its four corners.
+inline constexpr int kQuadValueVectors = 6;
+using QuadValues = std::array<std::array<float, 4>, kQuadValueVectors>;
+
+// The vertex formats of shaded quads. `quadInfo` tells the program which of its textures the quad samples (low four
+// bits) and whether it adds to the target (bit 4); the valued format adds the quad's values.
+struct QuadVertex {
+  Vertex vertex;
+  std::uint32_t quadInfo = 0;
+};
+struct ValuedQuadVertex {
+  Vertex vertex;
+  std::uint32_t quadInfo = 0;
+  QuadValues values{};
 };
 
 }  // namespace gfx

@@ -1,0 +1,52 @@
+#include "render/SceneShading.h"
+
+namespace render {
+
+namespace {
+
+// The same formulas as PS in BuiltinEffect.hlsl, in the same order, so that a shaded quad and an object drawn
+// through the pass come out alike.
+constexpr std::string_view kValued = R"(
+const float PI = 3.14159265;
+vec4 shadeQuad(vec2 coordinate, vec4 colour) {
+  vec4 tone = quadValues[0];
+  vec4 blendColor = quadValues[1];
+  float bushDepth = quadValues[2].x;
+  float bushOpacity = quadValues[2].y;
+  float texcoordYBottom = quadValues[2].z;
+  float sampHeight = quadValues[2].w;
+  float sampWidth = quadValues[5].x;
+  vec2 sampled = coordinate * quadValues[4].xy - quadValues[4].zw;
+  // Without a wave the angle may be undefined (frequency 0); skipping it keeps NaN out of the coordinate.
+  if (quadValues[3].x != 0.0) {
+    int angle = int(quadValues[3].y + sampled.y / sampHeight * (360.0 / quadValues[3].z));
+    sampled.x += quadValues[3].x * sin((float(angle) + quadValues[3].w) * PI / 180.0) * sampWidth;
+  }
+  vec4 c = quadTexel(sampled);
+  c.rgb = c.rgb * (1.0 - blendColor.a) + blendColor.rgb * blendColor.a;
+  bool inside = bushDepth * sampHeight > texcoordYBottom - coordinate.y;
+  c.a *= inside ? bushOpacity : 1.0;
+  c *= colour;
+  float gray = dot(c.rgb, vec3(0.3, 0.59, 0.11));
+  c.rgb = c.rgb * (1.0 - tone.a) + gray * tone.a;
+  c.rgb += tone.rgb;
+  c.rgb *= c.a;
+  return c;
+}
+)";
+
+constexpr std::string_view kPlain = R"(
+vec4 shadeQuad(vec2 coordinate, vec4 colour) {
+  vec4 c = quadTexel(coordinate) * colour;
+  c.rgb *= c.a;
+  return c;
+}
+)";
+
+}  // namespace
+
+std::string_view plainQuadShading() { return kPlain; }
+
+std::string_view valuedQuadShading() { return kValued; }
+
+}  // namespace render
