@@ -19,9 +19,17 @@ SortKey drawKey(const Sprite& object) {
 
 SortKey viewportKey(const Viewport& viewport) { return {viewport.z, 0, viewport.creationSerial}; }
 
-void sortDrawList(std::vector<Sprite*>& list) {
-  std::stable_sort(list.begin(), list.end(),
-                   [](const Sprite* a, const Sprite* b) { return drawsBefore(drawKey(*a), drawKey(*b)); });
+bool sortDrawList(std::vector<Sprite*>& list) {
+  const auto before = [](const Sprite* a, const Sprite* b) { return drawsBefore(drawKey(*a), drawKey(*b)); };
+  if (std::is_sorted(list.begin(), list.end(), before)) return false;
+  // The keys side by side, so that the sort does not chase a pointer for every comparison.
+  std::vector<std::pair<SortKey, Sprite*>> keyed;
+  keyed.reserve(list.size());
+  for (Sprite* object : list) keyed.emplace_back(drawKey(*object), object);
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& a, const auto& b) { return drawsBefore(a.first, b.first); });
+  for (std::size_t i = 0; i < list.size(); ++i) list[i] = keyed[i].second;
+  return true;
 }
 
 void sortViewports(std::vector<Viewport*>& viewports) {

@@ -32,7 +32,8 @@ SortKey drawKey(const Sprite& object);
 // A viewport's key in the merge: its z, y 0, its serial.
 SortKey viewportKey(const Viewport& viewport);
 
-void sortDrawList(std::vector<Sprite*>& list);
+// False, moving nothing, when the list is in order already (as it mostly is from one frame to the next).
+bool sortDrawList(std::vector<Sprite*>& list);
 // By z; stable, so ties keep creation order.
 void sortViewports(std::vector<Viewport*>& viewports);
 

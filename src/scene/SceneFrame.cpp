@@ -73,7 +73,7 @@ void SceneFrame::prepareFrame(render::Renderer& /*renderer*/, double /*seconds*/
       if (object->parent == nullptr) object->computeEffective();
     }
   }
-  for (Viewport* viewport : viewports) sortDrawList(viewport->drawList);
+  for (Viewport* viewport : viewports) viewport->drawList.sort();
   m_sorted.assign(viewports.begin(), viewports.end());
   sortViewports(m_sorted);
 }

@@ -42,7 +42,7 @@ void Sprite::initialize(Viewport* target) {
   // A script may run initialize again: the reset forgets the list and the family links, so they are undone first rather
   // than left pointing at this record.
   if (inDrawList) {
-    eraseFrom(listOwner().drawList, this);
+    listOwner().drawList.remove(this);
     inDrawList = false;
   }
   if (parent != nullptr) parent->removeChild(this);
@@ -117,7 +117,7 @@ void Sprite::disposeBase() {
   m_disposed = true;
   videoReader.reset();
   videoPlaying = false;
-  if (inDrawList) eraseFrom(listOwner().drawList, this);
+  if (inDrawList) listOwner().drawList.remove(this);
   if (parent != nullptr) {
     parent->removeChild(this);
     parent = nullptr;
@@ -174,11 +174,11 @@ void Sprite::setBitmap(bitmap::Bitmap* image, engine::RectData* storage) {
 void Sprite::attach(Viewport* target) {
   if (inDrawList) {
     if (viewport == target) return;
-    eraseFrom(listOwner().drawList, this);
+    listOwner().drawList.remove(this);
   }
   inDrawList = true;
   viewport = target;
-  listOwner().drawList.push_back(this);
+  listOwner().drawList.append(this);
 }
 
 bool Sprite::removeChild(Sprite* child) {

@@ -160,6 +160,8 @@ class Sprite {
   std::int32_t bushOpacity = 128;
   Sprite* parent = nullptr;
   std::vector<Sprite*> children;
+  // Where the object stands in its draw list, kept by the list while in draw list is set.
+  std::size_t drawListSlot = 0;
   std::int32_t waveAmp = 0;
   std::int32_t waveLength = 360;
   std::int32_t waveSpeed = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/gfx/Texture.h"
-#include "platform/gfx/Texture.h"
 #include "scene/CreationCounter.h"
 #include "scene/Sprite.h"
 

@@ -15,6 +15,7 @@
 #include "bindings/Tone.h"
 #include "engine/ScriptApi.h"
 #include "platform/gfx/Types.h"
+#include "scene/DrawList.h"
 #include "scene/FlashMath.h"
 
 namespace bitmap {
@@ -60,7 +61,7 @@ class Viewport {
   std::string effectName;
   std::map<std::string, float> floatEffectParams;
   std::map<std::string, bitmap::Bitmap*> textureEffectParams;
-  std::vector<Sprite*> drawList;
+  DrawList drawList;
   // Effective z (as an integer) → blend mode of the groups drawn in one pass.
   std::map<std::int32_t, std::int32_t> fastLayers;
   // Screen-sized; made by the frame when missing (after creation and device resets), dropped by dispose. Objects

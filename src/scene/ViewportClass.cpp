@@ -36,7 +36,6 @@ constexpr const char* kRectVar = "rect";
 constexpr const char* kColorVar = "color";
 constexpr const char* kToneVar = "tone";
 
-
 void viewportInitialize(Self<Viewport> self, Args args) {
   engine::RectData area{0, 0, windowing::g_screenWidth, windowing::g_screenHeight};
   if (args.count == 1) {
@@ -135,7 +134,7 @@ bool renderNow(Viewport& viewport) {
   for (Sprite* object : viewport.drawList) {
     if (object->parent == nullptr) object->computeEffective();
   }
-  sortDrawList(viewport.drawList);
+  viewport.drawList.sort();
   gfx::Device& device = renderer->device();
   gfx::Texture* previous = device.renderTarget(0);
   renderer->effect().beginTechnique();
