@@ -63,6 +63,12 @@ gfx::Matrix4 spriteTransform(const TransformInput& in) {
 
 int passForBlendType(std::int32_t blendType) { return blendType == 1 || blendType == 2 ? blendType : 0; }
 
+gfx::QuadBlend blendOfPass(int pass) {
+  if (pass == 1) return gfx::QuadBlend::Additive;
+  if (pass == 2) return gfx::QuadBlend::Subtractive;
+  return gfx::QuadBlend::Normal;
+}
+
 std::array<float, 4> blendColor(const bindings::Color& effective, const std::array<float, 4>& flash,
                                 const float (&lower)[4], const float (&upper)[4]) {
   float e[4] = {effective.red / 255.0f, effective.green / 255.0f, effective.blue / 255.0f, effective.alpha / 255.0f};

@@ -8,6 +8,7 @@
 
 #include "bindings/Color.h"
 #include "engine/ScriptApi.h"
+#include "platform/gfx/SpriteBatch.h"
 #include "platform/gfx/Types.h"
 
 namespace scene {
@@ -43,6 +44,8 @@ gfx::Matrix4 spriteTransform(const TransformInput& input);
 
 // Pass of the built-in technique: 1 adds, 2 subtracts, everything else draws normally.
 int passForBlendType(std::int32_t blendType);
+// The blend of a shaded quad drawn as pass 0, 1 or 2 would draw it.
+gfx::QuadBlend blendOfPass(int pass);
 
 // The "blendColor" vector (red, green, blue, alpha): the object's colour with the flash laid over it, each component
 // held between the renderer's bounds.

@@ -42,7 +42,8 @@ TransformInput transformInput(const Sprite& object, const Viewport* viewport) {
   return in;
 }
 
-// The object's values of the built-in effect's parameters, in the layout of a shaded quad.
+}  // namespace
+
 gfx::QuadValues shadingValues(const Sprite& object, const gfx::Texture* texture, const engine::RectData& source) {
   const bindings::Tone& tone = object.effectiveTone;
   // An object that draws itself without any texture keeps neutral sizes rather than the previous object's.
@@ -62,6 +63,8 @@ gfx::QuadValues shadingValues(const Sprite& object, const gfx::Texture* texture,
            {object.texcoordScaleX(), object.texcoordScaleY(), object.texcoordOffsetX(), object.texcoordOffsetY()},
            {sampling.sampWidth, 0.0f, 0.0f, 0.0f}}};
 }
+
+namespace {
 
 void setParameters(render::SceneEffect& scene, const gfx::QuadValues& values) {
   gfx::Effect& effect = *scene.effect();
@@ -92,12 +95,6 @@ bool beginObjectPass(render::SceneEffect& scene, Sprite& object, int pass) {
     }
   }
   return scene.beginPassByName(object.effectName);
-}
-
-gfx::QuadBlend quadBlend(int pass) {
-  if (pass == 1) return gfx::QuadBlend::Additive;
-  if (pass == 2) return gfx::QuadBlend::Subtractive;
-  return gfx::QuadBlend::Normal;
 }
 
 }  // namespace
@@ -135,7 +132,7 @@ void drawSprite(render::Renderer& renderer, Sprite& object, const Viewport* view
                       sourceRectangle(source),
                       {0.0f, 0.0f, 0.5f},
                       quadColour(object.effectiveOpacity),
-                      quadBlend(layerPass ? static_cast<int>(*layerPass) : pass),
+                      blendOfPass(layerPass ? static_cast<int>(*layerPass) : pass),
                       sampler,
                       &values,
                       plainShading(values)});

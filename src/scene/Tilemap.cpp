@@ -1,6 +1,8 @@
 #include "scene/Tilemap.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace scene {
@@ -91,7 +93,10 @@ void Tilemap::setZoomY(double zoom) {
 
 void Tilemap::setFlags(const engine::TableData& flags) {
   for (int id = 0; id < tiles::kTileIdCount; ++id) {
-    m_flags[static_cast<std::size_t>(id)] = id < flags.size && flags.elements != nullptr ? flags.elements[id] : 0;
+    const std::int32_t value = id < flags.size && flags.elements != nullptr ? flags.elements[id] : 0;
+    std::int32_t& kept = m_flags[static_cast<std::size_t>(id)];
+    m_flagsChanged = m_flagsChanged || kept != value;
+    kept = value;
   }
 }
 
@@ -107,10 +112,11 @@ void Tilemap::setBitmaps(const std::array<bitmap::Bitmap*, tiles::kTileBitmapCou
 
 void Tilemap::update(engine::TableData* map, engine::TableData* flash) {
   if (map != nullptr && (dirty || map->dimensions < 0 || (flash != nullptr && flash->dimensions < 0))) {
-    dirty = false;
     map->dimensions = std::abs(map->dimensions);
     if (flash != nullptr) flash->dimensions = std::abs(flash->dimensions);
-    compile(*map, flash);
+    // New flags may move any tile between layers: they take effect everywhere at once, as when they were new.
+    if (dirty || m_flagsChanged || !compileChanges(*map, flash)) compile(*map, flash);
+    dirty = false;
   }
   copyPropertiesToLayers();
   for (const auto& layer : m_layers) {
@@ -130,14 +136,31 @@ void Tilemap::compile(const engine::TableData& map, const engine::TableData* fla
       layer->clearCells();
     }
   }
+  m_flagsChanged = false;
+  m_compiledMap.take(map);
+  m_compiledFlash.reset();
+  if (flash != nullptr) m_compiledFlash.emplace().take(*flash);
   if (!usable) return;
+  const int chunks[2] = {(map.xsize + TilemapLayer::kChunkCells - 1) / TilemapLayer::kChunkCells,
+                         (map.ysize + TilemapLayer::kChunkCells - 1) / TilemapLayer::kChunkCells};
+  for (int chunkY = 0; chunkY < chunks[1]; ++chunkY) {
+    for (int chunkX = 0; chunkX < chunks[0]; ++chunkX) compileChunk(map, flash, chunkX, chunkY);
+  }
+}
+
+void Tilemap::compileChunk(const engine::TableData& map, const engine::TableData* flash, int chunkX, int chunkY) {
+  for (const auto& layer : m_layers) layer->beginChunk(chunkX, chunkY);
   TilemapLayer& upper = *m_layers[kUpper];
   TilemapLayer* const ground[kMapLayers] = {m_layers[kGround0].get(), m_layers[kGround1].get(),
                                             m_layers[kGround2].get()};
   TilemapLayer& shadow = *m_layers[kShadow];
   TilemapLayer& flashes = *m_layers[kFlash];
-  for (int y = 0; y < map.ysize; ++y) {
-    for (int x = 0; x < map.xsize; ++x) {
+  const int left = chunkX * TilemapLayer::kChunkCells;
+  const int top = chunkY * TilemapLayer::kChunkCells;
+  const int right = std::min(map.xsize, left + TilemapLayer::kChunkCells);
+  const int bottom = std::min(map.ysize, top + TilemapLayer::kChunkCells);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
       const int px = x * tiles::kTileSize;
       const int py = y * tiles::kTileSize;
       for (int z = 0; z < kMapLayers; ++z) {
@@ -150,6 +173,60 @@ void Tilemap::compile(const engine::TableData& map, const engine::TableData* fla
       if (flash != nullptr) tiles::appendFlashQuad(flashes.pendingQuads(), element(*flash, x, y, 0), px, py);
       for (const auto& layer : m_layers) layer->endCell();
     }
+  }
+}
+
+bool Tilemap::compileChanges(const engine::TableData& map, const engine::TableData* flash) {
+  if (!m_compiledMap.sameShape(map) || m_compiledFlash.has_value() != (flash != nullptr) ||
+      (flash != nullptr && !m_compiledFlash->sameShape(*flash)) || !m_layers[kUpper]->hasCells()) {
+    return false;
+  }
+  const int chunksX = (map.xsize + TilemapLayer::kChunkCells - 1) / TilemapLayer::kChunkCells;
+  const int chunksY = (map.ysize + TilemapLayer::kChunkCells - 1) / TilemapLayer::kChunkCells;
+  std::vector<bool> changed(static_cast<std::size_t>(chunksX) * static_cast<std::size_t>(chunksY));
+  // Compared a block at a time, element by element only where a block differs; the copy takes the new values.
+  const auto collect = [&](const engine::TableData& table, TableCopy& copy) {
+    constexpr std::size_t kBlock = 256;
+    std::int16_t* kept = copy.elements.data();
+    const std::size_t size = copy.elements.size();
+    for (std::size_t start = 0; start < size; start += kBlock) {
+      const std::size_t count = std::min(kBlock, size - start);
+      if (std::memcmp(kept + start, table.elements + start, count * sizeof(std::int16_t)) == 0) continue;
+      for (std::size_t i = start; i < start + count; ++i) {
+        if (kept[i] == table.elements[i]) continue;
+        kept[i] = table.elements[i];
+        const auto x = static_cast<std::int64_t>(i % static_cast<std::size_t>(table.xsize));
+        const auto y = static_cast<std::int64_t>(i / static_cast<std::size_t>(table.xsize) %
+                                                 static_cast<std::size_t>(table.ysize));
+        if (x >= map.xsize || y >= map.ysize) continue;
+        changed[static_cast<std::size_t>(y / TilemapLayer::kChunkCells * chunksX + x / TilemapLayer::kChunkCells)] =
+            true;
+      }
+    }
+  };
+  collect(map, m_compiledMap);
+  if (flash != nullptr) collect(*flash, *m_compiledFlash);
+  for (int chunkY = 0; chunkY < chunksY; ++chunkY) {
+    for (int chunkX = 0; chunkX < chunksX; ++chunkX) {
+      if (changed[static_cast<std::size_t>(chunkY * chunksX + chunkX)]) compileChunk(map, flash, chunkX, chunkY);
+    }
+  }
+  return true;
+}
+
+bool Tilemap::TableCopy::sameShape(const engine::TableData& table) const {
+  return table.xsize == xsize && table.ysize == ysize && table.zsize == zsize && table.elements != nullptr &&
+         table.size >= 0 && static_cast<std::size_t>(table.size) == elements.size();
+}
+
+void Tilemap::TableCopy::take(const engine::TableData& table) {
+  xsize = table.xsize;
+  ysize = table.ysize;
+  zsize = table.zsize;
+  if (table.elements == nullptr || table.size <= 0) {
+    elements.clear();
+  } else {
+    elements.assign(table.elements, table.elements + table.size);
   }
 }
 

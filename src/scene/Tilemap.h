@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "engine/ScriptApi.h"
 #include "scene/TilemapLayer.h"
@@ -48,7 +50,8 @@ class Tilemap {
   void setBitmaps(const std::array<bitmap::Bitmap*, tiles::kTileBitmapCount>& images);
 
   // One frame: recompiles when `map` is given and the tilemap is dirty or either table carries its changed mark
-  // (clearing both marks), copies the properties to the layers and advances their animation.
+  // (clearing both marks), copies the properties to the layers and advances their animation. A marked table of
+  // the size compiled last recompiles only the chunks whose cells changed, unless the flags changed meanwhile.
   void update(engine::TableData* map, engine::TableData* flash);
   // Compiles every layer from the tables now; `flash` may be null.
   void compile(const engine::TableData& map, const engine::TableData* flash);
@@ -67,6 +70,20 @@ class Tilemap {
 
  private:
   void copyPropertiesToLayers();
+  void compileChunk(const engine::TableData& map, const engine::TableData* flash, int chunkX, int chunkY);
+  // Compiles again the chunks of the cells that differ from the copies, which then match the tables. False when the
+  // tables' shapes differ from those compiled.
+  bool compileChanges(const engine::TableData& map, const engine::TableData* flash);
+
+  // The tables as last compiled.
+  struct TableCopy {
+    std::int32_t xsize = 0;
+    std::int32_t ysize = 0;
+    std::int32_t zsize = 0;
+    std::vector<std::int16_t> elements;
+    bool sameShape(const engine::TableData& table) const;
+    void take(const engine::TableData& table);
+  };
 
   bool m_disposed = false;
   bool m_visible = true;
@@ -77,6 +94,9 @@ class Tilemap {
   std::array<std::unique_ptr<TilemapLayer>, kLayerCount> m_layers;
   // Flags by tile id, as last given; every tile layer compiles with them.
   std::array<std::int32_t, tiles::kTileIdCount> m_flags{};
+  bool m_flagsChanged = false;  // since the last whole compilation
+  TableCopy m_compiledMap;
+  std::optional<TableCopy> m_compiledFlash;
 };
 
 }  // namespace scene

@@ -1,11 +1,18 @@
 #include "scene/TilemapLayer.h"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "bitmap/Bitmap.h"
+#include "platform/gfx/Device.h"
+#include "platform/gfx/Effect.h"
 #include "platform/gfx/SpriteBatch.h"
 #include "platform/gfx/Texture.h"
 #include "render/Renderer.h"
+#include "render/SceneEffect.h"
+#include "scene/DrawMath.h"
+#include "scene/DrawSprite.h"
 
 namespace scene {
 
@@ -46,34 +53,64 @@ void TilemapLayer::beginCells(int width, int height) {
     clearCells();
     return;
   }
-  // A map changed by one element compiles to about as many quads as before: the storage is kept for it.
-  m_quads.clear();
-  m_cellStart.clear();
   m_mapWidth = width;
   m_mapHeight = height;
-  m_cellStart.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) + 1);
-  m_cellStart.push_back(0);
+  m_chunksX = (width + kChunkCells - 1) / kChunkCells;
+  const int chunksY = (height + kChunkCells - 1) / kChunkCells;
+  // A map compiled again at the same size keeps its chunks' storage for about as many quads as before.
+  m_chunks.resize(static_cast<std::size_t>(m_chunksX) * static_cast<std::size_t>(chunksY));
+  for (int chunkY = 0; chunkY < chunksY; ++chunkY) {
+    for (int chunkX = 0; chunkX < m_chunksX; ++chunkX) {
+      Chunk& chunk = m_chunks[static_cast<std::size_t>(chunkY) * static_cast<std::size_t>(m_chunksX) +
+                              static_cast<std::size_t>(chunkX)];
+      chunk.quads.clear();
+      chunk.cellStart.clear();
+      chunk.cells = static_cast<std::size_t>(std::min(kChunkCells, width - chunkX * kChunkCells)) *
+                    static_cast<std::size_t>(std::min(kChunkCells, height - chunkY * kChunkCells));
+    }
+  }
+  m_completeChunks = 0;
+  m_building = nullptr;
 }
 
+void TilemapLayer::beginChunk(int chunkX, int chunkY) {
+  Chunk& chunk = m_chunks[static_cast<std::size_t>(chunkY) * static_cast<std::size_t>(m_chunksX) +
+                          static_cast<std::size_t>(chunkX)];
+  if (!chunk.cellStart.empty() && chunk.cellStart.size() == chunk.cells + 1) --m_completeChunks;
+  chunk.quads.clear();
+  chunk.cellStart.assign(1, 0);
+  m_building = &chunk;
+}
+
+std::vector<tiles::TileQuad>& TilemapLayer::pendingQuads() { return m_building->quads; }
+
 void TilemapLayer::endCell() {
-  if (!m_cellStart.empty()) m_cellStart.push_back(m_quads.size());
+  if (m_building == nullptr) return;
+  m_building->cellStart.push_back(static_cast<std::uint32_t>(m_building->quads.size()));
+  if (m_building->cellStart.size() == m_building->cells + 1) {
+    ++m_completeChunks;
+    m_building = nullptr;
+  }
 }
 
 void TilemapLayer::clearCells() {
-  // Swapping with empty vectors gives the memory of a large map back at once.
-  std::vector<tiles::TileQuad>().swap(m_quads);
-  std::vector<std::size_t>().swap(m_cellStart);
+  // Swapping with an empty vector gives the memory of a large map back at once.
+  std::vector<Chunk>().swap(m_chunks);
+  m_chunksX = 0;
+  m_completeChunks = 0;
+  m_building = nullptr;
 }
 
-bool TilemapLayer::hasCells() const {
-  return m_cellStart.size() == static_cast<std::size_t>(m_mapWidth) * static_cast<std::size_t>(m_mapHeight) + 1;
-}
+bool TilemapLayer::hasCells() const { return !m_chunks.empty() && m_completeChunks == m_chunks.size(); }
 
 std::span<const tiles::TileQuad> TilemapLayer::cell(int x, int y) const {
-  const std::size_t index =
-      static_cast<std::size_t>(y) * static_cast<std::size_t>(m_mapWidth) + static_cast<std::size_t>(x);
-  return std::span<const tiles::TileQuad>(m_quads).subspan(m_cellStart[index],
-                                                           m_cellStart[index + 1] - m_cellStart[index]);
+  const int chunkX = x / kChunkCells;
+  const Chunk& chunk = m_chunks[static_cast<std::size_t>(y / kChunkCells) * static_cast<std::size_t>(m_chunksX) +
+                                static_cast<std::size_t>(chunkX)];
+  const int chunkWidth = std::min(kChunkCells, m_mapWidth - chunkX * kChunkCells);
+  const auto index = static_cast<std::size_t>((y % kChunkCells) * chunkWidth + x % kChunkCells);
+  return std::span<const tiles::TileQuad>(chunk.quads)
+      .subspan(chunk.cellStart[index], chunk.cellStart[index + 1] - chunk.cellStart[index]);
 }
 
 void TilemapLayer::drawCustom(render::Renderer& renderer) {
@@ -87,6 +124,19 @@ void TilemapLayer::drawCustom(render::Renderer& renderer) {
     bitmap::Bitmap* image = bitmaps[i];
     if (image != nullptr && !image->disposed()) textures[i] = image->texture();
   }
+
+  // Under the built-in passes with neutral parameters (as tile layers have) the quads are queued shaded, so that
+  // the layer's tile sheets share draw calls; otherwise they are drawn in the pass that is running.
+  static const engine::RectData kNoSource;
+  const gfx::QuadValues values = shadingValues(*this, nullptr, kNoSource);
+  const gfx::Effect* effect = renderer.effect().effect();
+  const std::optional<unsigned> pass = effect != nullptr ? effect->activePass() : std::nullopt;
+  const bool shaded = pass && *pass <= 2 && plainShading(values);
+  gfx::ShadedQuad shadedQuad;
+  shadedQuad.blend = blendOfPass(pass ? static_cast<int>(*pass) : 0);
+  shadedQuad.sampler = renderer.device().samplerState(0);
+  shadedQuad.values = &values;
+  shadedQuad.plain = true;
 
   gfx::SpriteBatch& batch = renderer.batch();
   const gfx::Matrix4 placed = batch.transform();
@@ -115,12 +165,20 @@ void TilemapLayer::drawCustom(render::Renderer& renderer) {
         const gfx::Vector3 position{static_cast<float>(quad.destX + shiftX), static_cast<float>(quad.destY + shiftY),
                                     0.5f};
         const std::uint32_t colour = flash ? tiles::flashColour(-quad.bitmapIndex, animationCounter) : kUntinted;
-        batch.draw(texture, &source, nullptr, &position, colour);
+        if (shaded) {
+          shadedQuad.texture = texture;
+          shadedQuad.source = source;
+          shadedQuad.position = position;
+          shadedQuad.colour = colour;
+          batch.drawShaded(shadedQuad);
+        } else {
+          batch.draw(texture, &source, nullptr, &position, colour);
+        }
       }
     }
   }
   // One flush for the whole layer: the batch keeps the quads in order, so the picture is the same as flushing per
-  // cell, with one draw call per run of a texture instead of one per cell.
+  // cell, with one draw call per run of textures instead of one per cell.
   batch.flush();
   batch.setTransform(placed);
 }

@@ -35,16 +35,21 @@ class TilemapLayer final : public Sprite {
 
   TilemapLayerKind kind() const { return m_kind; }
 
-  // Starts a new compilation: every cell of a `width` x `height` map empty. Sizes that are not positive leave the
+  // Cells are compiled chunk by chunk, each chunk a square of kChunkCells cells (smaller at the map's right and
+  // bottom edges), so that a changed cell is compiled again with its chunk alone.
+  static constexpr int kChunkCells = 16;
+  // Starts a new compilation: every chunk of a `width` x `height` map empty. Sizes that are not positive leave the
   // layer without cells (drawing nothing).
   void beginCells(int width, int height);
-  // Where the quads of the cell being built go; cells are built in row order, each closed by endCell().
-  std::vector<tiles::TileQuad>& pendingQuads() { return m_quads; }
+  // The chunk (`chunkX`, `chunkY`) is built anew: its cells follow in row order, each closed by endCell().
+  void beginChunk(int chunkX, int chunkY);
+  // Where the quads of the cell being built go.
+  std::vector<tiles::TileQuad>& pendingQuads();
   void endCell();
   // Drops the cells: nothing is drawn until the next compilation.
   void clearCells();
 
-  // True once a compilation has closed every cell of the map.
+  // True once every chunk of the map has all its cells.
   bool hasCells() const;
   int mapWidth() const { return m_mapWidth; }
   int mapHeight() const { return m_mapHeight; }
@@ -61,12 +66,20 @@ class TilemapLayer final : public Sprite {
   std::array<bitmap::Bitmap*, tiles::kTileBitmapCount> bitmaps{};
 
  private:
+  struct Chunk {
+    std::vector<tiles::TileQuad> quads;
+    // Cell i's quads run from cellStart[i] to cellStart[i + 1], cells in row order.
+    std::vector<std::uint32_t> cellStart;
+    std::size_t cells = 0;
+  };
+
   TilemapLayerKind m_kind;
   int m_mapWidth = 1;
   int m_mapHeight = 1;
-  std::vector<tiles::TileQuad> m_quads;
-  // Cell i's quads run from m_cellStart[i] to m_cellStart[i + 1], cells in row order.
-  std::vector<std::size_t> m_cellStart;
+  int m_chunksX = 0;
+  std::vector<Chunk> m_chunks;
+  std::size_t m_completeChunks = 0;
+  Chunk* m_building = nullptr;
 };
 
 }  // namespace scene

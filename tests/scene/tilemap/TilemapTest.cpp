@@ -151,6 +151,37 @@ TEST(Tilemap, RebuildsOnlyWhenDirtyOrMarked) {
   EXPECT_TRUE(cellOf(map, Tilemap::kFlash, 0, 0).empty()) << "a marked flash table alone rebuilds";
 }
 
+// A map of several chunks each way: a marked change compiles its cells again, and new flags reach every cell.
+TEST(Tilemap, MarkedChangesReachTheirCellsAndNewFlagsReachAll) {
+  Tilemap map;
+  map.initialize(nullptr);
+  Table tiles(3, 40, 20, 4);
+  tiles.set(1, 1, 0, 1);
+  tiles.set(33, 18, 0, 1);
+  map.dirty = true;
+  map.update(&tiles.data, nullptr);
+  tiles.set(33, 18, 0, 2);
+  tiles.set(2, 2, 0, 3);
+  tiles.data.dimensions = -3;
+  map.update(&tiles.data, nullptr);
+  ASSERT_EQ(cellOf(map, Tilemap::kGround0, 33, 18).size(), 1u);
+  EXPECT_EQ(cellOf(map, Tilemap::kGround0, 33, 18)[0].srcX, 64);
+  ASSERT_EQ(cellOf(map, Tilemap::kGround0, 2, 2).size(), 1u);
+  EXPECT_EQ(cellOf(map, Tilemap::kGround0, 2, 2)[0].srcX, 96);
+  ASSERT_EQ(cellOf(map, Tilemap::kGround0, 1, 1).size(), 1u);
+  EXPECT_EQ(cellOf(map, Tilemap::kGround0, 1, 1)[0].srcX, 32);
+
+  Table flags(1, 8192, 1, 1);
+  flags.set(1, 0, 0, 0x10);
+  map.setFlags(flags.data);
+  tiles.set(39, 0, 0, 2);
+  tiles.data.dimensions = -3;
+  map.update(&tiles.data, nullptr);
+  EXPECT_EQ(cellOf(map, Tilemap::kUpper, 1, 1).size(), 1u) << "a cell that did not change takes the new flag";
+  EXPECT_TRUE(cellOf(map, Tilemap::kGround0, 1, 1).empty());
+  EXPECT_EQ(cellOf(map, Tilemap::kGround0, 39, 0).size(), 1u);
+}
+
 TEST(Tilemap, TablesResizedUnderTheMapAreReadWithinTheirBounds) {
   Tilemap map;
   map.initialize(nullptr);
