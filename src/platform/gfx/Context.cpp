@@ -81,9 +81,7 @@ bool Context::swapBuffers() {
   return true;
 }
 
-bool Context::setSwapInterval(bool vsync) {
-  return SDL_GL_SetSwapInterval(vsync ? 1 : 0) == 0;
-}
+bool Context::setSwapInterval(bool vsync) { return SDL_GL_SetSwapInterval(vsync ? 1 : 0) == 0; }
 
 void Context::drawableSize(int* width, int* height) const { SDL_GL_GetDrawableSize(m_window, width, height); }
 

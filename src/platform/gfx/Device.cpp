@@ -152,9 +152,13 @@ struct Device::Impl {
   std::size_t writeBytes = 0;  // next free byte of the streaming buffer
   GLuint indexBuffer = 0;
   std::size_t quadCapacity = 0;
-  // The shaded quads' formats read the same buffers through vertex arrays of their own.
+  // Shaded quads read the same buffers through a vertex array of their own, and their values from a buffer
+  // texture streamed like the vertices.
   GLuint quadVertexArray = 0;
-  GLuint valuedQuadVertexArray = 0;
+  GLuint valueBuffer = 0;
+  GLuint valueTexture = 0;
+  std::size_t valueBufferBytes = 0;
+  std::size_t valueWriteBytes = 0;
   // Meshes bring their own indices, so they draw through a second vertex array whose element buffer is theirs
   // and leave the quad indices alone.
   GLuint meshVertexArray = 0;
@@ -176,9 +180,12 @@ struct Device::Impl {
                          const Matrix4& positionTransform);
   // Returns the index of the first uploaded vertex, counted in `stride`-byte vertices.
   std::size_t uploadVertices(const void* vertices, std::size_t count, std::size_t stride);
+  // The same for the quad values' buffer; returns the first texel.
+  std::size_t uploadValues(const QuadValues* values, std::size_t count);
   void ensureQuadIndices(std::size_t quadCount);
   template <class QuadCorner>
-  void drawQuadCorners(Device& device, GLuint vertexArray, const QuadCorner* vertices, std::size_t quadCount);
+  void drawQuadCorners(Device& device, GLuint vertexArray, const QuadCorner* vertices, std::size_t quadCount,
+                       std::size_t firstValue = 0);
 };
 
 namespace detail {
@@ -219,29 +226,23 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
                         reinterpret_cast<void*>(offsetof(Vertex, colour)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
-  // Shaded quads: the sprite vertex, the info word as an integer, and in the valued format the quad's values.
-  auto quadLayout = [&](GLuint& array, GLsizei stride, int valueVectors) {
-    glGenVertexArrays(1, &array);
-    glBindVertexArray(array);
-    glBindBuffer(GL_ARRAY_BUFFER, impl.vertexBuffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, impl.indexBuffer);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, x)));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          reinterpret_cast<void*>(offsetof(Vertex, colour)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
-    glEnableVertexAttribArray(3);
-    glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<void*>(offsetof(QuadVertex, quadInfo)));
-    for (int i = 0; i < valueVectors; ++i) {
-      const std::size_t offset = offsetof(ValuedQuadVertex, values) + static_cast<std::size_t>(i) * 4 * sizeof(float);
-      glEnableVertexAttribArray(static_cast<GLuint>(4 + i));
-      glVertexAttribPointer(static_cast<GLuint>(4 + i), 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
-    }
-  };
-  quadLayout(impl.quadVertexArray, sizeof(QuadVertex), 0);
-  quadLayout(impl.valuedQuadVertexArray, sizeof(ValuedQuadVertex), kQuadValueVectors);
+  // Shaded quads: the sprite vertex and the info word as an integer.
+  glGenVertexArrays(1, &impl.quadVertexArray);
+  glBindVertexArray(impl.quadVertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, impl.vertexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, impl.indexBuffer);
+  const GLsizei quadStride = sizeof(QuadVertex);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, quadStride, reinterpret_cast<void*>(offsetof(Vertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, quadStride,
+                        reinterpret_cast<void*>(offsetof(Vertex, colour)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, quadStride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribIPointer(3, 1, GL_UNSIGNED_INT, quadStride, reinterpret_cast<void*>(offsetof(QuadVertex, quadInfo)));
+  glGenBuffers(1, &impl.valueBuffer);
+  glGenTextures(1, &impl.valueTexture);
   glGenVertexArrays(1, &impl.meshVertexArray);
   glGenBuffers(1, &impl.meshIndexBuffer);
   glBindVertexArray(impl.meshVertexArray);
@@ -278,7 +279,8 @@ Device::~Device() {
   glDeleteBuffers(1, &impl.meshIndexBuffer);
   glDeleteVertexArrays(1, &impl.meshVertexArray);
   glDeleteVertexArrays(1, &impl.quadVertexArray);
-  glDeleteVertexArrays(1, &impl.valuedQuadVertexArray);
+  glDeleteTextures(1, &impl.valueTexture);
+  glDeleteBuffers(1, &impl.valueBuffer);
 }
 
 RenderState& Device::renderState() { return m_impl->state.render; }
@@ -567,6 +569,34 @@ void Device::Impl::prepareBufferDraw(Device& device, const VertexBuffer& buffer,
   glBindVertexArray(buffer.vertexArray());
 }
 
+std::size_t Device::Impl::uploadValues(const QuadValues* values, std::size_t count) {
+  constexpr std::size_t kTexel = 4 * sizeof(float);
+  const std::size_t bytes = count * sizeof(QuadValues);
+  glBindBuffer(GL_TEXTURE_BUFFER, valueBuffer);
+  bool attach = false;
+  if (valueWriteBytes + bytes > valueBufferBytes) {
+    valueBufferBytes = std::max(valueBufferBytes, std::max<std::size_t>(bytes * 2, 1 << 20));
+    glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(valueBufferBytes), nullptr, GL_STREAM_DRAW);
+    valueWriteBytes = 0;
+    attach = true;
+  }
+  const std::size_t offset = valueWriteBytes;
+  void* mapped = glMapBufferRange(GL_TEXTURE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
+                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  if (mapped != nullptr) {
+    std::memcpy(mapped, values, bytes);
+    glUnmapBuffer(GL_TEXTURE_BUFFER);
+  } else {
+    glBufferSubData(GL_TEXTURE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), values);
+  }
+  valueWriteBytes = offset + bytes;
+  glActiveTexture(GL_TEXTURE0 + kQuadValueUnit);
+  glBindTexture(GL_TEXTURE_BUFFER, valueTexture);
+  // Storage made anew is attached anew (some drivers keep the texture's view of the old storage).
+  if (attach) glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, valueBuffer);
+  return offset / kTexel;
+}
+
 void Device::Impl::ensureQuadIndices(std::size_t quadCount) {
   if (quadCount <= quadCapacity) return;
   const std::size_t capacity = std::max(quadCount, quadCapacity * 2);
@@ -584,12 +614,17 @@ void Device::Impl::ensureQuadIndices(std::size_t quadCount) {
 }
 
 template <class QuadCorner>
-void Device::Impl::drawQuadCorners(Device& device, GLuint array, const QuadCorner* vertices, std::size_t quadCount) {
+void Device::Impl::drawQuadCorners(Device& device, GLuint array, const QuadCorner* vertices, std::size_t quadCount,
+                                   std::size_t firstValue) {
   const bool backBuffer = targets[0] == nullptr;
   applyTargets(device);
   applyRenderState(backBuffer);
   applySamplersAndTextures();
   useProgram(VertexSpace::TargetPixels, backBuffer);
+  const detail::ShaderProgram* program = state.program != nullptr ? state.program : fixedFunction.get();
+  if (program != nullptr && program->quadValueBase >= 0) {
+    glUniform1i(program->quadValueBase, static_cast<GLint>(firstValue));
+  }
   glBindVertexArray(array);
   const std::size_t first = uploadVertices(vertices, quadCount * 4, sizeof(QuadCorner));
   ensureQuadIndices(quadCount);
@@ -673,14 +708,11 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
   m_impl->drawQuadCorners(*this, m_impl->vertexArray, vertices, quadCount);
 }
 
-void Device::drawQuads(const QuadVertex* vertices, std::size_t quadCount) {
+void Device::drawQuads(const QuadVertex* vertices, std::size_t quadCount, const QuadValues* values,
+                       std::size_t valueCount) {
   if (vertices == nullptr || quadCount == 0) return;
-  m_impl->drawQuadCorners(*this, m_impl->quadVertexArray, vertices, quadCount);
-}
-
-void Device::drawQuads(const ValuedQuadVertex* vertices, std::size_t quadCount) {
-  if (vertices == nullptr || quadCount == 0) return;
-  m_impl->drawQuadCorners(*this, m_impl->valuedQuadVertexArray, vertices, quadCount);
+  const std::size_t firstValue = values != nullptr && valueCount > 0 ? m_impl->uploadValues(values, valueCount) : 0;
+  m_impl->drawQuadCorners(*this, m_impl->quadVertexArray, vertices, quadCount, firstValue);
 }
 
 void Device::drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCount, const std::uint16_t* indices,

@@ -87,9 +87,11 @@ class Device {
   // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
   void drawQuads(const Vertex* vertices, std::size_t quadCount);
   // Shaded quads (SpriteBatch::drawShaded), four corners each as drawQuads takes them, for a program that reads the
-  // info word at attribute location 3 (an unsigned integer) and, in the valued format, the values at 4 onwards.
-  void drawQuads(const QuadVertex* vertices, std::size_t quadCount);
-  void drawQuads(const ValuedQuadVertex* vertices, std::size_t quadCount);
+  // info word at attribute location 3 (an unsigned integer). `values`, when given, go into the buffer texture that
+  // such a program reads at texture unit kQuadValueUnit, one texel per vector, from texel `uQuadValueBase`.
+  void drawQuads(const QuadVertex* vertices, std::size_t quadCount, const QuadValues* values = nullptr,
+                 std::size_t valueCount = 0);
+  static constexpr int kQuadValueUnit = 17;
   // An indexed triangle list (three indices per triangle), as meshes are drawn; a triangle naming a vertex past
   // `vertexCount` is left out.
   void drawIndexedTriangles(const Vertex* vertices, std::size_t vertexCount, const std::uint16_t* indices,

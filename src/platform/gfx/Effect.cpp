@@ -30,6 +30,7 @@ struct ProgramUse {
   std::shared_ptr<detail::ShaderProgram> program;
   std::vector<GLint> locations;  // by parameter index
   std::vector<detail::SamplerBinding> samplers;
+  std::vector<std::uint64_t> uploaded;  // parameter versions the program's uniforms hold
 };
 
 struct Pass {
@@ -53,10 +54,14 @@ std::vector<Effect*> g_effects;
 
 ParameterKind kindOf(detail::UniformKind kind) {
   switch (kind) {
-    case detail::UniformKind::Float: return ParameterKind::Float;
-    case detail::UniformKind::Int: return ParameterKind::Int;
-    case detail::UniformKind::Bool: return ParameterKind::Bool;
-    case detail::UniformKind::Other: return ParameterKind::Other;
+    case detail::UniformKind::Float:
+      return ParameterKind::Float;
+    case detail::UniformKind::Int:
+      return ParameterKind::Int;
+    case detail::UniformKind::Bool:
+      return ParameterKind::Bool;
+    case detail::UniformKind::Other:
+      return ParameterKind::Other;
   }
   return ParameterKind::Other;
 }
@@ -71,7 +76,6 @@ struct Effect::Impl {
   std::vector<SamplerSetup> samplers;
   std::map<int, int> textureUnits;  // unit → texture parameter, for textures named by register or pass state
   StateBlock saved;
-  std::vector<std::uint64_t> uploaded;  // parameter versions the running pass has
 
   int findParameter(std::string_view name) const {
     for (std::size_t i = 0; i < parameters.size(); ++i) {
@@ -203,10 +207,9 @@ std::unique_ptr<Effect> Effect::create(Device& device, std::string_view source, 
     use.program = program;
     use.samplers = shader.samplers;
     for (const Parameter& parameter : impl.parameters) {
-      use.locations.push_back(
-          parameter.kind == ParameterKind::Texture || parameter.kind == ParameterKind::Other
-              ? -1
-              : glGetUniformLocation(program->program, ("G." + parameter.name).c_str()));
+      use.locations.push_back(parameter.kind == ParameterKind::Texture || parameter.kind == ParameterKind::Other
+                                  ? -1
+                                  : glGetUniformLocation(program->program, ("G." + parameter.name).c_str()));
     }
     impl.programs.push_back(std::move(use));
   }
@@ -245,7 +248,7 @@ std::unique_ptr<Effect> Effect::create(Device& device, std::string_view source, 
     return nullptr;
   }
   if (warnings != nullptr) *warnings = notes;
-  impl.uploaded.assign(impl.parameters.size(), 0);
+  for (ProgramUse& use : impl.programs) use.uploaded.assign(impl.parameters.size(), 0);
   return effect;
 }
 
@@ -300,8 +303,7 @@ bool Effect::beginPass(unsigned index) {
   const Pass& pass = passes[index];
   m_activePass = index;
   detail::applyStates(pass.states, m_device);
-  const ProgramUse* use =
-      pass.program >= 0 ? &m_impl->programs[static_cast<std::size_t>(pass.program)] : nullptr;
+  const ProgramUse* use = pass.program >= 0 ? &m_impl->programs[static_cast<std::size_t>(pass.program)] : nullptr;
   m_device.setProgram(use != nullptr ? use->program.get() : nullptr);
   if (use != nullptr) {
     for (const SamplerSetup& sampler : m_impl->samplers) {
@@ -311,7 +313,7 @@ bool Effect::beginPass(unsigned index) {
     }
   }
   bindTextures();
-  uploadParameters(true);
+  uploadParameters();
   return true;
 }
 
@@ -320,7 +322,7 @@ void Effect::endPass() { m_activePass.reset(); }
 void Effect::commitChanges() {
   if (!m_activePass) return;
   bindTextures();
-  uploadParameters(false);
+  uploadParameters();
 }
 
 void Effect::bindTextures() {
@@ -340,16 +342,22 @@ void Effect::bindTextures() {
   }
 }
 
-void Effect::uploadParameters(bool all) {
+void Effect::uploadParameters() {
   const auto& passes = m_impl->techniques[m_impl->technique].passes;
   const Pass& pass = passes[*m_activePass];
   if (pass.program < 0) return;
-  const ProgramUse& use = m_impl->programs[static_cast<std::size_t>(pass.program)];
+  ProgramUse& use = m_impl->programs[static_cast<std::size_t>(pass.program)];
+  // A program is shared by every effect of the same text: when another effect set its uniforms last, this one's
+  // record of them is void.
+  if (use.program->uniformsOwner != this) {
+    use.program->uniformsOwner = this;
+    std::fill(use.uploaded.begin(), use.uploaded.end(), 0);
+  }
   bool bound = false;
   for (std::size_t i = 0; i < m_impl->parameters.size(); ++i) {
     const Parameter& parameter = m_impl->parameters[i];
-    if (!all && m_impl->uploaded[i] == parameter.version) continue;
-    m_impl->uploaded[i] = parameter.version;
+    if (use.uploaded[i] == parameter.version) continue;
+    use.uploaded[i] = parameter.version;
     const GLint location = use.locations[i];
     if (location < 0) continue;
     if (!bound) {
@@ -359,10 +367,18 @@ void Effect::uploadParameters(bool all) {
     const GLsizei one = 1;
     if (parameter.kind == ParameterKind::Float) {
       switch (parameter.components) {
-        case 1: glUniform1fv(location, one, parameter.values); break;
-        case 2: glUniform2fv(location, one, parameter.values); break;
-        case 3: glUniform3fv(location, one, parameter.values); break;
-        default: glUniform4fv(location, one, parameter.values); break;
+        case 1:
+          glUniform1fv(location, one, parameter.values);
+          break;
+        case 2:
+          glUniform2fv(location, one, parameter.values);
+          break;
+        case 3:
+          glUniform3fv(location, one, parameter.values);
+          break;
+        default:
+          glUniform4fv(location, one, parameter.values);
+          break;
       }
     } else {
       GLint values[4];
@@ -371,10 +387,18 @@ void Effect::uploadParameters(bool all) {
                                                           : static_cast<GLint>(parameter.values[c]);
       }
       switch (parameter.components) {
-        case 1: glUniform1iv(location, one, values); break;
-        case 2: glUniform2iv(location, one, values); break;
-        case 3: glUniform3iv(location, one, values); break;
-        default: glUniform4iv(location, one, values); break;
+        case 1:
+          glUniform1iv(location, one, values);
+          break;
+        case 2:
+          glUniform2iv(location, one, values);
+          break;
+        case 3:
+          glUniform3iv(location, one, values);
+          break;
+        default:
+          glUniform4iv(location, one, values);
+          break;
       }
     }
   }
@@ -393,7 +417,10 @@ bool Effect::setVector(Handle handle, const float* values, int count) {
   if (handle < 0 || static_cast<std::size_t>(handle) >= m_impl->parameters.size() || values == nullptr) return false;
   Parameter& parameter = m_impl->parameters[static_cast<std::size_t>(handle)];
   if (parameter.kind == ParameterKind::Texture || parameter.kind == ParameterKind::Other) return false;
-  std::copy(values, values + std::clamp(count, 0, 4), parameter.values);
+  const int components = std::clamp(count, 0, 4);
+  // The same value again changes nothing, so nothing is sent again.
+  if (std::equal(values, values + components, parameter.values)) return true;
+  std::copy(values, values + components, parameter.values);
   ++parameter.version;
   return true;
 }

@@ -2,7 +2,8 @@
 
 // A compiled effect in the manner of Direct3D's extension library: techniques of named passes, each pass a set
 // of render and sampler states and an HLSL pixel shader, and parameters set by name or handle. Parameter values
-// reach the GPU when a pass begins and at commitChanges, as there. begin saves the device states and end
+// reach the GPU when a pass begins and at commitChanges, as there; only values a pass's program does not hold yet
+// are sent. begin saves the device states and end
 // restores them; endPass leaves the pass's states in place.
 
 #include <memory>
@@ -27,9 +28,10 @@ class Effect {
   using Handle = int;
   static constexpr Handle kNoParameter = -1;
 
-  // Compiles the effect text for `device`, which must outlive the effect. Null with `errors` set ("effect(LINE): error: message" lines, LINE counted in
-  // `source`) when it does not compile. Translated shaders and linked programs are reused across effects with
-  // the same text. `warnings` (optional) receives notes on states that are accepted but have no effect here.
+  // Compiles the effect text for `device`, which must outlive the effect. Null with `errors` set ("effect(LINE): error:
+  // message" lines, LINE counted in `source`) when it does not compile. Translated shaders and linked programs are
+  // reused across effects with the same text. `warnings` (optional) receives notes on states that are accepted but have
+  // no effect here.
   static std::unique_ptr<Effect> create(Device& device, std::string_view source, std::string* errors,
                                         std::string* warnings = nullptr);
   ~Effect();
@@ -83,7 +85,8 @@ class Effect {
   struct Impl;
 
   explicit Effect(Device& device);
-  void uploadParameters(bool all);
+  // Sends the parameters whose values the running pass's program does not hold yet.
+  void uploadParameters();
   void bindTextures();
 
   Device& m_device;

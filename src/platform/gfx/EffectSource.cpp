@@ -278,7 +278,8 @@ void Parser::parseTechnique() {
 
 // `s1` in `register(s1)`: 1 when the class letter matches, else −1.
 int parseRegister(const Token* kind, char registerClass) {
-  if (kind == nullptr || kind->text.size() < 2 || std::tolower(static_cast<unsigned char>(kind->text[0])) != registerClass) {
+  if (kind == nullptr || kind->text.size() < 2 ||
+      std::tolower(static_cast<unsigned char>(kind->text[0])) != registerClass) {
     return -1;
   }
   const std::string digits = kind->text.substr(1);
@@ -361,9 +362,8 @@ void Parser::parseSampler() {
 }
 
 bool isParameterType(const std::string& text) {
-  static const std::set<std::string> types = {"float",  "float1", "float2", "float3", "float4", "half",
-                                              "half2",  "half3",  "half4",  "int",    "int2",   "int3",
-                                              "int4",   "bool",   "dword",  "uint"};
+  static const std::set<std::string> types = {"float", "float1", "float2", "float3", "float4", "half", "half2", "half3",
+                                              "half4", "int",    "int2",   "int3",   "int4",   "bool", "dword", "uint"};
   return types.count(text) != 0;
 }
 
@@ -394,8 +394,8 @@ void Parser::parseDefault(std::size_t statementStart) {
       entry.values.push_back(token.text == "true" ? 1.0f : 0.0f);
     } else if (token.text == "-") {
       sign = -sign;
-    } else if (token.text == "+" || token.text == "," || token.text == "(" || token.text == ")" ||
-               token.text == "{" || token.text == "}" || isParameterType(token.text)) {
+    } else if (token.text == "+" || token.text == "," || token.text == "(" || token.text == ")" || token.text == "{" ||
+               token.text == "}" || isParameterType(token.text)) {
       continue;
     } else {
       return;  // an expression: leave it to the compiler

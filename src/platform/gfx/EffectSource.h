@@ -14,9 +14,9 @@
 namespace gfx {
 
 struct EffectAssignment {
-  std::string name;  // as written; matched case-insensitively
-  int index = -1;    // `AddressU[1]`: 1; none: −1
-  std::string value; // the tokens up to `;`, joined by single spaces (`< tex >` becomes "< tex >")
+  std::string name;   // as written; matched case-insensitively
+  int index = -1;     // `AddressU[1]`: 1; none: −1
+  std::string value;  // the tokens up to `;`, joined by single spaces (`< tex >` becomes "< tex >")
   int line = 0;
 };
 

@@ -15,6 +15,7 @@ std::vector<SpriteBatch*> g_batches;
 
 constexpr std::uint32_t kUnitMask = 0xF;
 constexpr std::uint32_t kAdditiveBit = 0x10;
+constexpr int kValueIndexShift = 5;
 
 constexpr const char* kShadedVertexShader = R"(#version 330 core
 layout(location = 0) in vec4 aPosition;
@@ -90,10 +91,14 @@ void SpriteBatch::forgetTexture(const Texture* texture) {
     for (std::size_t quad = shadedFirst; quad < shadedFirst + run.quads; ++quad) {
       const std::uint32_t unit = m_shadedVertices[quad * 4].quadInfo & kUnitMask;
       if (run.textures[unit] == texture) continue;
-      shadedVertices.insert(shadedVertices.end(), m_shadedVertices.begin() + static_cast<std::ptrdiff_t>(quad * 4),
-                            m_shadedVertices.begin() + static_cast<std::ptrdiff_t>(quad * 4 + 4));
+      // Its values move up with it.
+      const auto valueIndex = static_cast<std::uint32_t>(kept.quads++);
+      for (std::size_t corner = 0; corner < 4; ++corner) {
+        QuadVertex vertex = m_shadedVertices[quad * 4 + corner];
+        vertex.quadInfo = (vertex.quadInfo & ((1u << kValueIndexShift) - 1)) | (valueIndex << kValueIndexShift);
+        shadedVertices.push_back(vertex);
+      }
       shadedValues.push_back(m_shadedValues[quad]);
-      ++kept.quads;
     }
     for (int unit = 0; unit < kept.textureCount; ++unit) {
       if (kept.textures[static_cast<std::size_t>(unit)] == texture)
@@ -215,9 +220,11 @@ void SpriteBatch::drawShaded(const ShadedQuad& quad) {
   if (quad.source.width() <= 0 || quad.source.height() <= 0) return;
   const int unit = shadedUnit(quad);
   Run& run = m_runs.back();
-  ++run.quads;
+  // The quad's values are the run's n-th, n counted from the run's first quad.
+  const auto valueIndex = static_cast<std::uint32_t>(run.quads++);
   run.valued = run.valued || !quad.plain;
-  const std::uint32_t info = static_cast<std::uint32_t>(unit) | (quad.blend == QuadBlend::Additive ? kAdditiveBit : 0u);
+  const std::uint32_t info = static_cast<std::uint32_t>(unit) |
+                             (quad.blend == QuadBlend::Additive ? kAdditiveBit : 0u) | (valueIndex << kValueIndexShift);
   const std::size_t at = m_shadedVertices.size();
   m_shadedVertices.resize(at + 4);
   Vertex vertices[4];
@@ -261,13 +268,10 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textur
   fragment += "in vec4 vColour;\nin vec2 vTexCoord;\nflat in uint vQuadInfo;\n";
   if (valued) {
     const std::string count = std::to_string(kQuadValueVectors);
-    std::string values;
-    for (int i = 0; i < kQuadValueVectors; ++i) {
-      vertex += "layout(location = " + std::to_string(4 + i) + ") in vec4 aQuadValue" + std::to_string(i) + ";\n";
-      values += "  quadValues[" + std::to_string(i) + "] = aQuadValue" + std::to_string(i) + ";\n";
-    }
-    vertex += "flat out vec4 quadValues[" + count + "];\n";
-    vertex += "void main() {\n" + values;
+    vertex += "uniform samplerBuffer uQuadValues;\nuniform int uQuadValueBase;\nflat out vec4 quadValues[" + count +
+              "];\nvoid main() {\n  int first = uQuadValueBase + int(aQuadInfo >> " + std::to_string(kValueIndexShift) +
+              "u) * " + count + ";\n  for (int i = 0; i < " + count +
+              "; ++i) quadValues[i] = texelFetch(uQuadValues, first + i);\n";
     fragment += "flat in vec4 quadValues[" + count + "];\n";
   } else {
     vertex += "void main() {\n";
@@ -291,6 +295,7 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textur
     for (std::size_t i = 0; i < units.size(); ++i) units[i] = static_cast<GLint>(i);
     glUniform1iv(glGetUniformLocation(program->program, "uQuadTextures"), static_cast<GLsizei>(units.size()),
                  units.data());
+    glUniform1i(glGetUniformLocation(program->program, "uQuadValues"), Device::kQuadValueUnit);
   } else {
     std::fprintf(stderr, "[gfx] shading program: %s\n", log.c_str());
   }
@@ -318,19 +323,8 @@ void SpriteBatch::drawShadedRun(const Run& run, std::size_t firstQuad) {
   render.destBlendAlpha = Blend::InvSrcAlpha;
   render.blendOpAlpha = BlendOp::Add;
   m_device.setProgram(program);
-  if (run.valued) {
-    m_valuedUpload.resize(run.quads * 4);
-    for (std::size_t quad = 0; quad < run.quads; ++quad) {
-      const QuadValues& values = m_shadedValues[firstQuad + quad];
-      for (std::size_t corner = 0; corner < 4; ++corner) {
-        const QuadVertex& from = m_shadedVertices[(firstQuad + quad) * 4 + corner];
-        m_valuedUpload[quad * 4 + corner] = {from.vertex, from.quadInfo, values};
-      }
-    }
-    m_device.drawQuads(m_valuedUpload.data(), run.quads);
-  } else {
-    m_device.drawQuads(m_shadedVertices.data() + firstQuad * 4, run.quads);
-  }
+  m_device.drawQuads(m_shadedVertices.data() + firstQuad * 4, run.quads,
+                     run.valued ? m_shadedValues.data() + firstQuad : nullptr, run.valued ? run.quads : 0);
   m_device.applyState(saved);
   for (int unit = 0; unit < run.textureCount; ++unit) {
     m_device.setTexture(unit, savedTextures[static_cast<std::size_t>(unit)]);

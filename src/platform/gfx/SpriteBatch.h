@@ -115,7 +115,6 @@ class SpriteBatch {
   std::vector<Vertex> m_vertices;
   std::vector<QuadVertex> m_shadedVertices;
   std::vector<QuadValues> m_shadedValues;  // one per shaded quad
-  std::vector<ValuedQuadVertex> m_valuedUpload;
   std::vector<Run> m_runs;
   std::string m_plainShading;
   std::string m_valuedShading;

@@ -108,8 +108,7 @@ void Texture::upload(const Rect& rect) {
   glPixelStorei(GL_UNPACK_ROW_LENGTH, m_width);
   const std::uint8_t* first =
       m_pixels.data() + (static_cast<std::size_t>(rect.top) * m_width + rect.left) * kBytesPerPixel;
-  glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.width(), rect.height(), GL_BGRA, GL_UNSIGNED_BYTE,
-                  first);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.width(), rect.height(), GL_BGRA, GL_UNSIGNED_BYTE, first);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   if (m_mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
 }

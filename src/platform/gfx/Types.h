@@ -149,16 +149,11 @@ struct Vertex {
 inline constexpr int kQuadValueVectors = 6;
 using QuadValues = std::array<std::array<float, 4>, kQuadValueVectors>;
 
-// The vertex formats of shaded quads. `quadInfo` tells the program which of its textures the quad samples (low four
-// bits) and whether it adds to the target (bit 4); the valued format adds the quad's values.
+// The vertex of shaded quads. `quadInfo` tells the program which of its textures the quad samples (low four bits),
+// whether it adds to the target (bit 4) and where its values are among those of its draw call (from bit 5).
 struct QuadVertex {
   Vertex vertex;
   std::uint32_t quadInfo = 0;
-};
-struct ValuedQuadVertex {
-  Vertex vertex;
-  std::uint32_t quadInfo = 0;
-  QuadValues values{};
 };
 
 }  // namespace gfx

@@ -138,6 +138,39 @@ TEST(EffectTest, ParametersReachThePassOnlyWhenCommitted) {
   effect->end();
 }
 
+// Effects of one text share their programs: each still draws with its own parameter values.
+TEST(EffectTest, EffectsOfOneTextKeepTheirOwnParameters) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto first = compile(kTwoPasses);
+  auto second = compile(kTwoPasses);
+  ASSERT_TRUE(first && second);
+  const float red[4] = {1, 0, 0, 1};
+  const float green[4] = {0, 1, 0, 1};
+  for (auto* effect : {first.get(), second.get()}) {
+    effect->setFloat("scale", 1.0f);
+    effect->setInt("steps", 1);
+    effect->setVector("tint", effect == first.get() ? red : green, 4);
+  }
+  Scene scene;
+  device.setRenderTarget(0, scene.target.get());
+  gfx::SpriteBatch batch(device);
+  auto drawTint = [&](Effect& effect) {
+    effect.begin();
+    batch.begin(false);
+    effect.beginPass(1);
+    device.clear(gfx::ClearFlags::Target, 0xFF000000);
+    batch.draw(scene.texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+    batch.end();
+    effect.endPass();
+    effect.end();
+    return gfxtest::readTarget(*scene.target).at(0);
+  };
+  EXPECT_EQ(drawTint(*first), 0xFFFF0000u);
+  EXPECT_EQ(drawTint(*second), 0xFF00FF00u);
+  EXPECT_EQ(drawTint(*first), 0xFFFF0000u);
+}
+
 TEST(EffectTest, EffectFileTexturesFeedTheirSamplerWithItsStates) {
   GFX_REQUIRE_DEVICE();
   gfx::Device& device = *gfxtest::device();
@@ -172,24 +205,23 @@ technique Render { pass Transition { AlphaBlendEnable = false; PixelShader = com
   batch.end();
   effect->endPass();
   effect->end();
-  EXPECT_EQ(gfxtest::readTarget(*target),
-            (std::vector<std::uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFFFF0000, 0xFF00FF00}));
+  EXPECT_EQ(gfxtest::readTarget(*target), (std::vector<std::uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFFFF0000, 0xFF00FF00}));
 }
 
 TEST(EffectTest, CompileErrorsPointAtTheAuthorsLine) {
   GFX_REQUIRE_DEVICE();
   const std::string text =
-      "texture t;\n"                                                     // 1
-      "sampler s = sampler_state\n"                                      // 2
-      "{\n"                                                              // 3
-      "  Texture = <t>;\n"                                               // 4
-      "};\n"                                                             // 5
+      "texture t;\n"                                                            // 1
+      "sampler s = sampler_state\n"                                             // 2
+      "{\n"                                                                     // 3
+      "  Texture = <t>;\n"                                                      // 4
+      "};\n"                                                                    // 5
       "float4 Good(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(s, uv); }\n"  // 6
-      "\n"                                                               // 7
-      "float4 Bad(float2 uv : TEXCOORD0) : COLOR0\n"                     // 8
-      "{\n"                                                              // 9
-      "  return undefinedThing * 2;\n"                                   // 10
-      "}\n"                                                              // 11
+      "\n"                                                                      // 7
+      "float4 Bad(float2 uv : TEXCOORD0) : COLOR0\n"                            // 8
+      "{\n"                                                                     // 9
+      "  return undefinedThing * 2;\n"                                          // 10
+      "}\n"                                                                     // 11
       "technique Render { pass A { PixelShader = compile ps_2_0 Bad(); } }\n";
   std::string errors;
   EXPECT_FALSE(Effect::create(*gfxtest::device(), text, &errors));
@@ -202,8 +234,8 @@ TEST(EffectTest, CompileErrorsPointAtTheAuthorsLine) {
                               &errors));
   EXPECT_EQ(errors.rfind("effect(3): error: 'Sideways' is not a value for SrcBlend", 0), 0u) << errors;
 
-  EXPECT_FALSE(Effect::create(*gfxtest::device(), "technique T { pass A { PixelShader = compile ps_2_0 Nope(); } }",
-                              &errors));
+  EXPECT_FALSE(
+      Effect::create(*gfxtest::device(), "technique T { pass A { PixelShader = compile ps_2_0 Nope(); } }", &errors));
   EXPECT_NE(errors.find("error"), std::string::npos);
 }
 
@@ -294,10 +326,10 @@ technique T { pass P { AlphaBlendEnable = false; PixelShader = compile ps_2_0 PS
   batch.end();
   effect->end();
   const std::uint32_t pixel = gfxtest::readTarget(*target).at(0);
-  EXPECT_EQ((pixel >> 16) & 0xFF, 0x33u);                                // red: the texel's green
-  EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), 128, 1);            // green: sin 30°
-  EXPECT_NEAR(static_cast<int>(pixel & 0xFF), 128, 1);                   // blue: 0.5
-  EXPECT_NEAR(static_cast<int>(pixel >> 24), 96, 1);                     // alpha: 0.375
+  EXPECT_EQ((pixel >> 16) & 0xFF, 0x33u);                      // red: the texel's green
+  EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), 128, 1);  // green: sin 30°
+  EXPECT_NEAR(static_cast<int>(pixel & 0xFF), 128, 1);         // blue: 0.5
+  EXPECT_NEAR(static_cast<int>(pixel >> 24), 96, 1);           // alpha: 0.375
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ TEST_P(SpriteBatchFilterTest, UntransformedQuadLandsTexelForPixel) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothFilters, SpriteBatchFilterTest, ::testing::Values(gfx::Filter::Point, gfx::Filter::Linear));
+INSTANTIATE_TEST_SUITE_P(BothFilters, SpriteBatchFilterTest,
+                         ::testing::Values(gfx::Filter::Point, gfx::Filter::Linear));
 
 TEST(SpriteBatchTest, TransformAppliesToCornersAfterCentreAndPosition) {
   GFX_REQUIRE_DEVICE();
@@ -116,7 +117,6 @@ TEST(SpriteBatchTest, EndRestoresTheStatesBeginChanged) {
   batch.draw(white.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
   EXPECT_EQ(batch.queuedQuads(), 0u);
 }
-
 }  // namespace
 
 namespace {
@@ -143,7 +143,6 @@ TEST(SpriteBatchTest, LargeBatchesDrawEveryQuad) {
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0xFFFFFFFFu), side * 100) << side;
   }
 }
-
 }  // namespace
 
 namespace {
@@ -174,6 +173,46 @@ TEST(SpriteBatchTest, ATextureDestroyedBeforeTheFlushDropsItsQuads) {
   EXPECT_EQ(batch.queuedQuads(), 1u);
   batch.end();
   EXPECT_EQ(gfxtest::readTarget(*target), (std::vector<std::uint32_t>{0xFF000000, 0xFF0000FF, 0xFF000000}));
+}
+
+// Shaded quads of several textures and blends share one draw call, each with its own values, in queue order; a
+// texture destroyed before the flush takes only its own quads along.
+TEST(SpriteBatchTest, ShadedQuadsShareADrawCallWithTheirOwnValuesAndBlends) {
+  GFX_REQUIRE_DEVICE();
+  gfx::Device& device = *gfxtest::device();
+  auto red = gfxtest::managedTexture(1, 1, {0xFFFF0000});
+  auto blue = gfxtest::managedTexture(1, 1, {0xFF0000FF});
+  auto doomed = gfxtest::managedTexture(1, 1, {0xFFFFFFFF});
+  auto target = Texture::createRenderTarget(4, 1);
+  device.setRenderTarget(0, target.get());
+  device.clear(gfx::ClearFlags::Target, 0xFF000000);
+  gfx::SpriteBatch batch(device);
+  batch.setShading("vec4 shadeQuad(vec2 c, vec4 colour) { vec4 t = quadTexel(c) * colour; t.rgb *= t.a; return t; }",
+                   "vec4 shadeQuad(vec2 c, vec4 colour) {\n"
+                   "  vec4 t = quadTexel(c) * colour + quadValues[0];\n  t.rgb *= t.a;\n  return t;\n}");
+  batch.begin(true);
+  const gfx::QuadValues none{};
+  const gfx::QuadValues green{{{0.0f, 1.0f, 0.0f, 0.0f}}};
+  auto queue = [&](const Texture& texture, float x, const gfx::QuadValues& values, gfx::QuadBlend blend) {
+    gfx::ShadedQuad quad;
+    quad.texture = &texture;
+    quad.source = {0, 0, 1, 1};
+    quad.position = {x, 0.0f, 0.5f};
+    quad.blend = blend;
+    quad.values = &values;
+    quad.plain = &values == &none;
+    batch.drawShaded(quad);
+  };
+  queue(*doomed, 2.0f, green, gfx::QuadBlend::Normal);
+  queue(*red, 0.0f, none, gfx::QuadBlend::Normal);
+  queue(*blue, 1.0f, green, gfx::QuadBlend::Normal);
+  queue(*red, 3.0f, none, gfx::QuadBlend::Normal);
+  queue(*blue, 3.0f, none, gfx::QuadBlend::Additive);
+  doomed.reset();
+  const std::uint64_t before = device.drawCallCount();
+  batch.end();
+  EXPECT_EQ(device.drawCallCount() - before, 1u);
+  EXPECT_EQ(gfxtest::readTarget(*target), (std::vector<std::uint32_t>{0xFFFF0000, 0xFF00FFFF, 0xFF000000, 0xFFFF00FF}));
 }
 
 }  // namespace

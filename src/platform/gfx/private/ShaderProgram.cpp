@@ -86,6 +86,7 @@ std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, con
   program->alphaFunc = glGetUniformLocation(name, "uAlphaFunc");
   program->alphaRef = glGetUniformLocation(name, "uAlphaRef");
   program->useTexture = glGetUniformLocation(name, "uUseTexture");
+  program->quadValueBase = glGetUniformLocation(name, "uQuadValueBase");
   return program;
 }
 

@@ -22,9 +22,12 @@ struct ShaderProgram {
   GLint transform = -1;
   GLint alphaFunc = -1;
   GLint alphaRef = -1;
-  GLint useTexture = -1;  // fixed function only
+  GLint useTexture = -1;     // fixed function only
+  GLint quadValueBase = -1;  // shading programs of shaded quads that read values
   // Effect programs: uniform location of each effect parameter (−1 where the program does not use it).
   std::vector<GLint> parameterLocations;
+  // The effect that set the program's uniforms last (programs are shared by effects of the same text).
+  const void* uniformsOwner = nullptr;
 };
 
 // Links `vertexSource` and `fragmentSource`; null with `log` set when either fails.
