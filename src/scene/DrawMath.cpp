@@ -51,7 +51,17 @@ gfx::Matrix4 spriteTransform(const TransformInput& in) {
     t.x -= static_cast<float>(static_cast<double>(width) - 2.0 * in.ox);
   }
   const auto rotation = static_cast<float>(-static_cast<double>(in.angleDegrees) * std::numbers::pi / 180.0);
-  const gfx::Matrix4 placed = transformation2D(centre, 0.0f, scale, centre, rotation, t);
+  // transformation2D(centre, 0, scale, centre, rotation, t) worked out, as every object needs it every frame:
+  // scaled and turned about the centre, then moved by t.
+  const float cosine = rotation == 0.0f ? 1.0f : std::cos(rotation);
+  const float sine = rotation == 0.0f ? 0.0f : std::sin(rotation);
+  gfx::Matrix4 placed;
+  placed.m[0][0] = scale.x * cosine;
+  placed.m[0][1] = scale.x * sine;
+  placed.m[1][0] = -scale.y * sine;
+  placed.m[1][1] = scale.y * cosine;
+  placed.m[3][0] = centre.x - (centre.x * placed.m[0][0] + centre.y * placed.m[1][0]) + t.x;
+  placed.m[3][1] = centre.y - (centre.x * placed.m[0][1] + centre.y * placed.m[1][1]) + t.y;
   if (in.shearX == 0.0f && in.shearY == 0.0f) return placed;
   gfx::Matrix4 shear;
   shear.m[0][1] = in.shearY;

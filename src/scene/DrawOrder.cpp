@@ -38,19 +38,16 @@ void sortViewports(std::vector<Viewport*>& viewports) {
 }
 
 std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects, std::span<const SortKey> viewports) {
+  const std::vector<std::size_t> places = viewportPlaces(
+      objects.size(), [&](std::size_t i) { return objects[i]; }, viewports);
   std::vector<ScreenItem> order;
   order.reserve(objects.size() + viewports.size());
   std::size_t o = 0;
-  std::size_t v = 0;
-  while (o < objects.size() && v < viewports.size()) {
-    if (drawsBefore(viewports[v], objects[o])) {
-      order.push_back({true, v++});
-    } else {
-      order.push_back({false, o++});
-    }
+  for (std::size_t v = 0; v < viewports.size(); ++v) {
+    for (; o < places[v]; ++o) order.push_back({false, o});
+    order.push_back({true, v});
   }
   for (; o < objects.size(); ++o) order.push_back({false, o});
-  for (; v < viewports.size(); ++v) order.push_back({true, v});
   return order;
 }
 

@@ -48,4 +48,28 @@ struct ScreenItem {
 // smaller than the object's.
 std::vector<ScreenItem> mergeScreenOrder(std::span<const SortKey> objects, std::span<const SortKey> viewports);
 
+// The same merge as places: for each sorted viewport, how many of the sorted objects go before it. `keyAt(i)` is
+// object i's key; a binary search per viewport reads only a few of them.
+template <class KeyAt>
+std::vector<std::size_t> viewportPlaces(std::size_t objectCount, KeyAt keyAt, std::span<const SortKey> viewports) {
+  std::vector<std::size_t> places;
+  places.reserve(viewports.size());
+  std::size_t first = 0;
+  for (const SortKey& viewport : viewports) {
+    // Objects are in key order, so those a viewport draws before form the tail of the list.
+    std::size_t low = first;
+    std::size_t high = objectCount;
+    while (low < high) {
+      const std::size_t middle = low + (high - low) / 2;
+      if (drawsBefore(viewport, keyAt(middle))) {
+        high = middle;
+      } else {
+        low = middle + 1;
+      }
+    }
+    places.push_back(first = low);
+  }
+  return places;
+}
+
 }  // namespace scene

@@ -25,7 +25,6 @@ using engine::Value;
 constexpr const char* kViewportVar = "viewport";
 constexpr const char* kBitmapVar = "bitmap";
 
-
 void geometryInitialize(Self<Geometry> self, Args args) {
   args.require(0, 2);
   Viewport* viewport = args.count >= 1 ? viewportArgument(args[0]) : nullptr;

@@ -23,7 +23,6 @@ constexpr const char* kBitmapVar = "bitmap";
 constexpr const char* kColorVar = "color";
 constexpr const char* kToneVar = "tone";
 
-
 void planeInitialize(Self<Plane> self, Args args) {
   args.require(0, 1);
   Viewport* viewport = args.count == 1 ? viewportArgument(args[0]) : nullptr;

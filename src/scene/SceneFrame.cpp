@@ -192,8 +192,6 @@ void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
 
 void SceneFrame::drawScreen(render::Renderer& renderer) {
   Viewport& screen = screenViewport();
-  m_objectKeys.clear();
-  for (const Sprite* object : screen.drawList) m_objectKeys.push_back(drawKey(*object));
   m_viewportKeys.clear();
   std::vector<Viewport*> viewports;
   viewports.reserve(m_sorted.size());
@@ -202,12 +200,14 @@ void SceneFrame::drawScreen(render::Renderer& renderer) {
     viewports.push_back(viewport);
     m_viewportKeys.push_back(viewportKey(*viewport));
   }
-  for (const ScreenItem& item : mergeScreenOrder(m_objectKeys, m_viewportKeys)) {
-    if (item.isViewport) {
-      composite(renderer, *viewports[item.index]);
-    } else {
-      drawObject(renderer, *screen.drawList[item.index], &screen, false);
-    }
+  const std::vector<Sprite*>& objects = screen.drawList.items();
+  const std::vector<std::size_t> places = viewportPlaces(
+      objects.size(), [&](std::size_t i) { return drawKey(*objects[i]); }, m_viewportKeys);
+  std::size_t next = 0;
+  for (std::size_t v = 0; v <= viewports.size(); ++v) {
+    const std::size_t end = v < viewports.size() ? places[v] : objects.size();
+    for (; next < end; ++next) drawObject(renderer, *objects[next], &screen, false);
+    if (v < viewports.size()) composite(renderer, *viewports[v]);
   }
 }
 

@@ -35,7 +35,6 @@ class SceneFrame final : public render::FrameScene {
 
   std::unique_ptr<Sprite> m_overlay;  // a translucent rectangle over a viewport for its colour
   std::vector<Viewport*> m_sorted;
-  std::vector<SortKey> m_objectKeys;
   std::vector<SortKey> m_viewportKeys;
 };
 

@@ -31,7 +31,6 @@ constexpr const char* kToneVar = "tone";
 constexpr const char* kParentVar = "parent";
 constexpr const char* kChildrenVar = "children";
 
-
 Value spriteClass() { return bindings::ScriptClass<Sprite>::value; }
 
 // The viewport record of a nil-or-Viewport argument.

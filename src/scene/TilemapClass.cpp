@@ -28,7 +28,6 @@ constexpr const char* kViewportVar = "viewport";
 // `bitmaps` before the frame is drawn.
 constexpr const char* kUsedBitmapsVar = "usedbitmaps";
 
-
 // The table data of an engine Table of `dimensions` dimensions; `type_error` for another class, "wrong argument"
 // for another shape.
 engine::TableData& tableArgument(Value value, int dimensions) {

@@ -6,8 +6,8 @@
 #include "bindings/Binding.h"
 #include "bindings/Tone.h"
 #include "bitmap/Bitmap.h"
-#include "scene/ClassArguments.h"
 #include "bitmap/Font.h"
+#include "scene/ClassArguments.h"
 #include "scene/Viewport.h"
 #include "scene/Window.h"
 
@@ -31,8 +31,6 @@ constexpr const char* kViewportVar = "viewport";
 constexpr const char* kPaintedSkinVar = "painted_skin";
 
 Value bitmapClass() { return bindings::ScriptClass<bitmap::Bitmap>::value; }
-
-
 
 // The first contents of a window. A window too small for any inside gets an empty bitmap (no pixels, size
 // 0 x 0) rather than a refusal, so that small and zero-sized windows can be made.
