@@ -167,6 +167,7 @@ struct Device::Impl {
   std::unique_ptr<detail::ShaderProgram> fixedFunction;
   std::map<std::string, std::shared_ptr<detail::ShaderProgram>> programs;
   bool mirrorOnceAvailable = false;
+  bool softwareRasteriser = false;
   std::uint64_t drawCalls = 0;
 
   GLuint depthBufferFor(int width, int height);
@@ -257,6 +258,11 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
   glBindVertexArray(impl.vertexArray);
   impl.mirrorOnceAvailable = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const std::string rendererName = renderer != nullptr ? renderer : "";
+  impl.softwareRasteriser = rendererName.find("llvmpipe") != std::string::npos ||
+                            rendererName.find("softpipe") != std::string::npos ||
+                            rendererName.find("SWR") != std::string::npos;
   std::string log;
   impl.fixedFunction = detail::buildFixedFunctionProgram(&log);
   if (!impl.fixedFunction) std::fprintf(stderr, "[gfx] fixed-function program: %s\n", log.c_str());
@@ -812,6 +818,8 @@ void Device::invalidateGlState() {
   impl.viewportDirty = true;
   impl.usedProgram = nullptr;
 }
+
+bool Device::softwareRasteriser() const { return m_impl->softwareRasteriser; }
 
 std::uint64_t Device::drawCallCount() const { return m_impl->drawCalls; }
 

@@ -119,6 +119,9 @@ class Device {
   // given the same name, so the device must not believe that name is still bound.
   void textureDeleted(unsigned glName);
 
+  // Whether the driver rasterises on the processor, where a shader runs every branch it names for every pixel.
+  bool softwareRasteriser() const;
+
   // Draw calls since construction, for benchmarks.
   std::uint64_t drawCallCount() const;
   // Waits until the GPU has carried out every command given so far, so that a benchmark's time includes them.

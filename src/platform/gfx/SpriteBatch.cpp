@@ -1,6 +1,7 @@
 #include "platform/gfx/SpriteBatch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "platform/gfx/Texture.h"
@@ -46,6 +47,11 @@ int unitsFor(int textureCount) {
   while (units < textureCount) units *= 2;
   return units;
 }
+
+// On a processor rasteriser every texture a program can choose is sampled for every pixel, so a run takes one more
+// texture only while the extra sampling of its pixels costs less than a draw call of its own: about this many
+// pixel samples.
+constexpr double kSoftwareDrawCallSamples = 20000.0;
 
 }  // namespace
 
@@ -190,15 +196,22 @@ void SpriteBatch::draw(const Texture* texture, const Rect* source, const Vector3
   ++m_runs.back().quads;
 }
 
-int SpriteBatch::shadedUnit(const ShadedQuad& quad) {
+int SpriteBatch::shadedUnit(const ShadedQuad& quad, double pixels) {
   const bool subtractive = quad.blend == QuadBlend::Subtractive;
   if (!m_runs.empty() && m_runs.back().shaded && m_runs.back().subtractive == subtractive) {
     Run& run = m_runs.back();
     for (int unit = 0; unit < run.textureCount; ++unit) {
       const auto index = static_cast<std::size_t>(unit);
-      if (run.textures[index] == quad.texture && run.samplers[index] == quad.sampler) return unit;
+      if (run.textures[index] == quad.texture && run.samplers[index] == quad.sampler) {
+        run.pixels += pixels;
+        return unit;
+      }
     }
-    if (run.textureCount < kShadedTextures) {
+    const int extraUnits = unitsFor(run.textureCount + 1) - unitsFor(run.textureCount);
+    const bool worthADrawCall =
+        m_device.softwareRasteriser() && (run.pixels + pixels) * extraUnits > kSoftwareDrawCallSamples;
+    if (run.textureCount < kShadedTextures && !worthADrawCall) {
+      run.pixels += pixels;
       const auto index = static_cast<std::size_t>(run.textureCount);
       run.textures[index] = quad.texture;
       run.samplers[index] = quad.sampler;
@@ -211,6 +224,7 @@ int SpriteBatch::shadedUnit(const ShadedQuad& quad) {
   run.textureCount = 1;
   run.textures[0] = quad.texture;
   run.samplers[0] = quad.sampler;
+  run.pixels = pixels;
   m_runs.push_back(run);
   return 0;
 }
@@ -218,7 +232,10 @@ int SpriteBatch::shadedUnit(const ShadedQuad& quad) {
 void SpriteBatch::drawShaded(const ShadedQuad& quad) {
   if (!m_begun || quad.texture == nullptr || quad.values == nullptr || m_valuedShading.empty()) return;
   if (quad.source.width() <= 0 || quad.source.height() <= 0) return;
-  const int unit = shadedUnit(quad);
+  const auto& m = m_transform.m;
+  const double pixels = std::abs(static_cast<double>(m[0][0]) * m[1][1] - static_cast<double>(m[0][1]) * m[1][0]) *
+                        quad.source.width() * quad.source.height();
+  const int unit = shadedUnit(quad, pixels);
   Run& run = m_runs.back();
   // The quad's values are the run's n-th, n counted from the run's first quad.
   const auto valueIndex = static_cast<std::uint32_t>(run.quads++);

@@ -96,6 +96,7 @@ class SpriteBatch {
     bool subtractive = false;
     bool valued = false;  // some quad needs the program that reads values
     int textureCount = 0;
+    double pixels = 0.0;  // the quads' area on the target
     std::array<const Texture*, kShadedTextures> textures{};
     std::array<SamplerState, kShadedTextures> samplers{};
   };
@@ -103,7 +104,7 @@ class SpriteBatch {
   void corners(const Rect& area, const Vector3& place, const Texture& texture, std::uint32_t colour, Vertex* out) const;
   // The unit of `texture` sampled as `sampler` in the shaded run at the back, starting a new run when the quad
   // cannot join it.
-  int shadedUnit(const ShadedQuad& quad);
+  int shadedUnit(const ShadedQuad& quad, double pixels);
   void drawShadedRun(const Run& run, std::size_t firstQuad);
   const detail::ShaderProgram* shadingProgram(bool valued, int textureCount);
 
