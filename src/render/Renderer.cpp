@@ -199,6 +199,7 @@ FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   m_batch->setTransform(m_baseTransform);
 
   const gfx::Texture* picture = composite(keepComposite);
+  m_shownScene = picture == m_sceneTarget.get();
   this->present(*picture);
   if (present && !m_context->swapBuffers()) {
     return FrameResult::ContextLost;
@@ -305,14 +306,21 @@ std::unique_ptr<gfx::Texture> Renderer::snapshot() {
 }
 
 std::vector<std::uint32_t> Renderer::shownPicture() const {
-  if (m_released || !m_compositeTarget) {
+  const gfx::Texture* shown = m_shownScene ? m_sceneTarget.get() : m_compositeTarget.get();
+  if (m_released || shown == nullptr) {
     return {};
   }
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(m_screenWidth) * static_cast<std::size_t>(m_screenHeight));
-  if (!m_compositeTarget->readPixels({0, 0, m_screenWidth, m_screenHeight}, pixels.data(), m_screenWidth * 4)) {
+  if (!shown->readPixels({0, 0, m_screenWidth, m_screenHeight}, pixels.data(), m_screenWidth * 4)) {
     return {};
   }
   for (std::uint32_t& pixel : pixels) {
+    // The scene shown as it is was blended over black on the way to the screen, as the composite blends it.
+    if (m_shownScene) {
+      const std::uint32_t alpha = pixel >> 24;
+      const auto scaled = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
+      pixel = scaled(pixel >> 16 & 0xFF) << 16 | scaled(pixel >> 8 & 0xFF) << 8 | scaled(pixel & 0xFF);
+    }
     pixel |= 0xFF000000u;
   }
   return pixels;

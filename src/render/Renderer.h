@@ -149,6 +149,7 @@ class Renderer {
   gfx::Matrix4 m_baseTransform;
   std::unique_ptr<gfx::Texture> m_sceneTarget;      // T1
   std::unique_ptr<gfx::Texture> m_compositeTarget;  // T2
+  bool m_shownScene = false;                        // the last frame showed T1 itself, with no composite
   std::unique_ptr<gfx::Texture> m_transitionImage;
   std::unique_ptr<gfx::Texture> m_frozenImage;
 };
