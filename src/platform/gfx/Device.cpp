@@ -114,6 +114,18 @@ void colourToFloats(std::uint32_t colour, float out[4]) {
   out[3] = static_cast<float>(colour >> 24) / 255.0f;
 }
 
+// Writes into a range of the streaming buffer bound at `target` that no draw in flight reads.
+void writeStreamed(GLenum target, std::size_t offset, const void* data, std::size_t bytes) {
+  void* mapped = glMapBufferRange(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
+                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+  if (mapped != nullptr) {
+    std::memcpy(mapped, data, bytes);
+    glUnmapBuffer(target);
+  } else {
+    glBufferSubData(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), data);
+  }
+}
+
 struct DepthBuffer {
   int width = 0;
   int height = 0;
@@ -553,14 +565,7 @@ std::size_t Device::Impl::uploadVertices(const void* vertices, std::size_t count
     first = 0;
   }
   const std::size_t offset = first * stride;
-  void* mapped = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
-                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
-  if (mapped != nullptr) {
-    std::memcpy(mapped, vertices, bytes);
-    glUnmapBuffer(GL_ARRAY_BUFFER);
-  } else {
-    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), vertices);
-  }
+  writeStreamed(GL_ARRAY_BUFFER, offset, vertices, bytes);
   writeBytes = offset + bytes;
   return first;
 }
@@ -587,14 +592,7 @@ std::size_t Device::Impl::uploadValues(const QuadValues* values, std::size_t cou
     attach = true;
   }
   const std::size_t offset = valueWriteBytes;
-  void* mapped = glMapBufferRange(GL_TEXTURE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes),
-                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
-  if (mapped != nullptr) {
-    std::memcpy(mapped, values, bytes);
-    glUnmapBuffer(GL_TEXTURE_BUFFER);
-  } else {
-    glBufferSubData(GL_TEXTURE_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(bytes), values);
-  }
+  writeStreamed(GL_TEXTURE_BUFFER, offset, values, bytes);
   valueWriteBytes = offset + bytes;
   glActiveTexture(GL_TEXTURE0 + kQuadValueUnit);
   glBindTexture(GL_TEXTURE_BUFFER, valueTexture);

@@ -18,16 +18,7 @@ constexpr std::uint32_t kUnitMask = 0xF;
 constexpr std::uint32_t kAdditiveBit = 0x10;
 constexpr int kValueIndexShift = 5;
 
-constexpr const char* kShadedVertexShader = R"(#version 330 core
-layout(location = 0) in vec4 aPosition;
-layout(location = 1) in vec4 aColour;
-layout(location = 2) in vec2 aTexCoord;
-layout(location = 3) in uint aQuadInfo;
-uniform mat4 uTransform;
-out vec4 vColour;
-out vec2 vTexCoord;
-flat out uint vQuadInfo;
-)";
+constexpr const char* kQuadInfoDeclarations = "layout(location = 3) in uint aQuadInfo;\nflat out uint vQuadInfo;\n";
 
 // Selects the quad's texture among `count` units; a uniform choice within each triangle.
 std::string texelFunction(int count) {
@@ -279,7 +270,7 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textur
   const int units = unitsFor(textureCount);
   auto found = m_programs.find({valued, units});
   if (found != m_programs.end()) return found->second.get();
-  std::string vertex = kShadedVertexShader;
+  std::string vertex = std::string(detail::spriteVertexDeclarations()) + kQuadInfoDeclarations;
   std::string fragment = "#version 330 core\n";
   fragment += detail::alphaTestDeclarations();
   fragment += "in vec4 vColour;\nin vec2 vTexCoord;\nflat in uint vQuadInfo;\n";

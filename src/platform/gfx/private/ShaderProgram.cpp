@@ -23,14 +23,16 @@ GLuint compileShader(GLenum stage, const std::string& source, std::string* log) 
   return 0;
 }
 
-constexpr const char* kFixedVertexShader = R"(#version 330 core
+constexpr const char* kSpriteVertexDeclarations = R"(#version 330 core
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
 layout(location = 2) in vec2 aTexCoord;
 uniform mat4 uTransform;
 out vec4 vColour;
 out vec2 vTexCoord;
-void main() {
+)";
+
+constexpr const char* kFixedVertexMain = R"(void main() {
   gl_Position = uTransform * aPosition;
   vColour = aColour;
   vTexCoord = aTexCoord;
@@ -104,13 +106,15 @@ void main() {
   vec4 colour = uUseTexture ? texture(uTexture, vTexCoord) * vColour : vColour;
 )";
   fragment += "  " + alphaTestStatement("colour") + "\n  oColour = colour;\n}\n";
-  auto program = buildProgram(kFixedVertexShader, fragment, log);
+  auto program = buildProgram(std::string(kSpriteVertexDeclarations) + kFixedVertexMain, fragment, log);
   if (program) {
     glUseProgram(program->program);
     glUniform1i(glGetUniformLocation(program->program, "uTexture"), 0);
   }
   return program;
 }
+
+const char* spriteVertexDeclarations() { return kSpriteVertexDeclarations; }
 
 const char* alphaTestDeclarations() {
   return R"(

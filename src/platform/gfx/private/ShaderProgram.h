@@ -37,6 +37,10 @@ std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, con
 // The program the device draws with when no effect pass is active: texture unit 0 × vertex colour.
 std::unique_ptr<ShaderProgram> buildFixedFunctionProgram(std::string* log);
 
+// The start of a vertex shader reading the sprite vertex: version, attributes 0 to 2 and the position transform,
+// with the outputs vColour and vTexCoord.
+const char* spriteVertexDeclarations();
+
 // GLSL that declares the alpha test, and the statement that applies it to a colour; in every fragment shader.
 const char* alphaTestDeclarations();
 std::string alphaTestStatement(const std::string& colourExpression);
