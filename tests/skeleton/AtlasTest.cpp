@@ -92,6 +92,23 @@ TEST(Atlas, ReadsPagesRegionsAndOptionalLines) {
   EXPECT_FLOAT_EQ(dot->v2, 0.25f);
 }
 
+// A damaged atlas may place a region at the int limit: its far edge must not wrap around to a negative UV.
+TEST(Atlas, RegionAtTheIntLimitKeepsItsUvsInOrder) {
+  std::string error;
+  auto atlas = Atlas::parse(
+      "page.png\nsize: 100, 100\nformat: RGBA8888\nfilter: Linear,Linear\nrepeat: none\n"
+      "far\n  rotate: false\n  xy: 2147483600, 2147483600\n  size: 100, 100\n  orig: 100, 100\n"
+      "  offset: 0, 0\n  index: -1\n",
+      "", nullptr, error);
+  ASSERT_TRUE(atlas) << error;
+  const AtlasRegion* far = atlas->findRegion("far");
+  ASSERT_NE(far, nullptr);
+  EXPECT_GE(far->u2, far->u);
+  EXPECT_GE(far->v2, far->v);
+  EXPECT_GT(far->u2, 0.0f);
+  EXPECT_GT(far->v2, 0.0f);
+}
+
 TEST(Atlas, UnloadsEveryLoadedPageOnce) {
   RecordingLoader loader;
   std::string error;

@@ -225,12 +225,15 @@ Atlas::~Atlas() {
 
 void Atlas::computeUVs() {
   for (auto& region : m_regions) {
-    float pageWidth = static_cast<float>(region->page->width);
-    float pageHeight = static_cast<float>(region->page->height);
-    region->u = region->x / pageWidth;
-    region->v = region->y / pageHeight;
-    region->u2 = (region->x + (region->rotate ? region->height : region->width)) / pageWidth;
-    region->v2 = (region->y + (region->rotate ? region->width : region->height)) / pageHeight;
+    // In double: a damaged atlas may place a region near the int limit, where x + width would overflow.
+    double pageWidth = region->page->width;
+    double pageHeight = region->page->height;
+    double right = static_cast<double>(region->x) + (region->rotate ? region->height : region->width);
+    double bottom = static_cast<double>(region->y) + (region->rotate ? region->width : region->height);
+    region->u = static_cast<float>(region->x / pageWidth);
+    region->v = static_cast<float>(region->y / pageHeight);
+    region->u2 = static_cast<float>(right / pageWidth);
+    region->v2 = static_cast<float>(bottom / pageHeight);
   }
 }
 

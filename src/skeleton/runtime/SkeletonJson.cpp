@@ -342,7 +342,9 @@ std::shared_ptr<Attachment> JsonReader::readAttachment(const Json& map, Skin& sk
       mesh->triangles.push_back(static_cast<uint16_t>(index.get<long long>()));
     }
     mesh->regionUVs = std::move(uvs);
-    mesh->hullLength = getInt(map, "hull", 0) * 2;
+    int hull = getInt(map, "hull", 0);
+    if (hull < 0 || static_cast<size_t>(hull) > detail::kMaxMeshVertices) throw ReadError("bad hull count");
+    mesh->hullLength = hull * 2;
     if (const Json* edges = member(map, "edges")) {
       if (!edges->is_array()) throw ReadError("'edges' is not an array");
       for (const Json& e : *edges) {
