@@ -204,6 +204,18 @@ TEST(Png, SavingWhereNoFileCanBeWrittenFails) {
   EXPECT_FALSE(savePng(sample().view(), "/nonexistent-folder/quillon/out.png"));
 }
 
+// A 74-byte file may claim 60000 × 60000 pixels: it is refused from its header, before 13 GB are allocated.
+TEST(DecodeImage, RefusesADeclaredSizeAboveTheBitmapLimitBeforeDecoding) {
+  Bytes claim = handMadePng();
+  claim[16] = claim[20] = 0;
+  claim[17] = claim[21] = 0;
+  claim[18] = claim[22] = 0xEA;
+  claim[19] = claim[23] = 0x60;
+  std::string error;
+  EXPECT_FALSE(decodeImage(claim, &error));
+  EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
+
 struct CorruptCase {
   const char* name;
   Bytes data;
@@ -222,6 +234,15 @@ Bytes truncated(Bytes bytes, std::size_t keep) {
   return bytes;
 }
 
+// A run-length TGA header claiming a size within the bitmap limit, with a single packet of data.
+Bytes tgaClaiming(unsigned width, unsigned height) {
+  Bytes out = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  put16(out, width);
+  put16(out, height);
+  out.insert(out.end(), {24, 0x20, 0xFF, 1, 2, 3, 0, 0, 0, 0});
+  return out;
+}
+
 Bytes withGarbageBody(Bytes bytes) {
   for (std::size_t i = 40; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 37);
   return bytes;
@@ -233,7 +254,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptCase{"png signature only", truncated(handMadePng(), 8)},
                       CorruptCase{"png cut in its data", truncated(encodePng(sample().view()), 45)},
                       CorruptCase{"png with a damaged body", withGarbageBody(encodePng(sample().view()))},
-                      CorruptCase{"bmp header only", truncated(handMadeBmp(), 30)}),
+                      CorruptCase{"bmp header only", truncated(handMadeBmp(), 30)},
+                      CorruptCase{"tga of 26 bytes claiming 7204 x 33588", tgaClaiming(7204, 33588)}),
     testing::CaseName());
 
 }  // namespace

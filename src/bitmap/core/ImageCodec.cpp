@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include "bitmap/core/ImageHeader.h"
 
 namespace bitmap {
 namespace {
@@ -25,16 +28,29 @@ void initialiseDecoders() {
   (void)initialised;
 }
 
-SurfacePtr loadSurface(std::span<const std::uint8_t> data) {
-  if (data.empty()) return nullptr;
+const char* typeName(ImageFormat format) {
+  switch (format) {
+    case ImageFormat::Png:
+      return "PNG";
+    case ImageFormat::Jpeg:
+      return "JPG";
+    case ImageFormat::Bmp:
+      return "BMP";
+    case ImageFormat::Gif:
+      return "GIF";
+    case ImageFormat::Webp:
+      return "WEBP";
+    case ImageFormat::Tga:
+      return "TGA";
+  }
+  return "";
+}
+
+// Decoded by the loader of the format whose header was checked, never by one that guesses from the content.
+SurfacePtr loadSurface(std::span<const std::uint8_t> data, ImageFormat format) {
   SDL_RWops* stream = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
   if (!stream) return nullptr;
-  SurfacePtr surface(IMG_Load_RW(stream, 0));
-  if (!surface) {
-    // TGA has no signature, so the loader that guesses by content never tries it.
-    SDL_RWseek(stream, 0, RW_SEEK_SET);
-    surface.reset(IMG_LoadTGA_RW(stream));
-  }
+  SurfacePtr surface(IMG_LoadTyped_RW(stream, 0, typeName(format)));
   SDL_RWclose(stream);
   return surface;
 }
@@ -67,8 +83,16 @@ std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::
     return std::nullopt;
   };
   if (data.size() > static_cast<std::size_t>(INT32_MAX)) return fail("image data too large");
+  const std::optional<ImageHeader> header = readImageHeader(data);
+  if (!header) return fail("not a readable image: unknown format or truncated header");
+  if (header->width * header->height > PixelBuffer::kMaxPixels) {
+    return fail("image too large: " + std::to_string(header->width) + " x " + std::to_string(header->height));
+  }
+  if (static_cast<long long>(data.size()) < header->minimumBytes) {
+    return fail("image data too short for " + std::to_string(header->width) + " x " + std::to_string(header->height));
+  }
   initialiseDecoders();
-  SurfacePtr surface = loadSurface(data);
+  SurfacePtr surface = loadSurface(data, header->format);
   if (!surface) return fail(std::string("not a readable image: ") + IMG_GetError());
   // Converting also turns colour keys (GIF transparency, keyed palettes) into alpha 0.
   SurfacePtr argb(SDL_ConvertSurfaceFormat(surface.get(), SDL_PIXELFORMAT_ARGB8888, 0));

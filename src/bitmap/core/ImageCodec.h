@@ -1,7 +1,6 @@
 #pragma once
 
-// Image files: decoding (PNG, JPEG, BMP, GIF, TGA, WEBP and whatever else the image library reads) into
-// straight-alpha pixels, and writing PNG files.
+// Image files: decoding (PNG, JPEG, BMP, GIF, TGA, WEBP) into straight-alpha pixels, and writing PNG files.
 
 #include <cstdint>
 #include <optional>

@@ -1,0 +1,151 @@
+#include "bitmap/core/ImageHeader.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace bitmap {
+namespace {
+
+using Bytes = std::span<const std::uint8_t>;
+
+bool startsWith(Bytes data, std::size_t at, const char* text) {
+  const std::size_t length = std::strlen(text);
+  return data.size() >= at + length && std::memcmp(data.data() + at, text, length) == 0;
+}
+
+unsigned u16le(Bytes data, std::size_t at) { return data[at] | data[at + 1] << 8; }
+unsigned u16be(Bytes data, std::size_t at) { return data[at] << 8 | data[at + 1]; }
+unsigned long u24le(Bytes data, std::size_t at) {
+  return u16le(data, at) | static_cast<unsigned long>(data[at + 2]) << 16;
+}
+unsigned long u32le(Bytes data, std::size_t at) {
+  return u24le(data, at) | static_cast<unsigned long>(data[at + 3]) << 24;
+}
+unsigned long u32be(Bytes data, std::size_t at) {
+  return static_cast<unsigned long>(u16be(data, at)) << 16 | u16be(data, at + 2);
+}
+
+std::optional<ImageHeader> sized(ImageFormat format, long long width, long long height, long long minimumBytes = 0) {
+  return ImageHeader{format, width, height, minimumBytes};
+}
+
+// Deflate packs at most 1032 bytes into one; each row is a filter byte and its packed pixels.
+std::optional<ImageHeader> png(Bytes data) {
+  if (data.size() < 26 || !startsWith(data, 12, "IHDR")) return std::nullopt;
+  const long long width = u32be(data, 16);
+  const long long height = u32be(data, 20);
+  constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+  const int channels = data[25] < 7 && kChannels[data[25]] > 0 ? kChannels[data[25]] : 1;
+  const long long rowBytes = 1 + (width * data[24] * channels + 7) / 8;
+  return sized(ImageFormat::Png, width, height, rowBytes * height / 1032);
+}
+
+// The size is in the first start-of-frame segment; every segment before it states its own length.
+std::optional<ImageHeader> jpeg(Bytes data) {
+  std::size_t at = 2;
+  while (at + 4 <= data.size()) {
+    if (data[at] != 0xFF) return std::nullopt;
+    const unsigned marker = data[at + 1];
+    if (marker == 0xFF) {
+      ++at;  // fill byte
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+      at += 2;
+      continue;
+    }
+    if (marker == 0xD9 || marker == 0xDA) return std::nullopt;  // image data or the end before any frame
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      if (at + 9 > data.size()) return std::nullopt;
+      return sized(ImageFormat::Jpeg, u16be(data, at + 7), u16be(data, at + 5));
+    }
+    at += 2 + u16be(data, at + 2);
+  }
+  return std::nullopt;
+}
+
+std::optional<ImageHeader> bmp(Bytes data) {
+  if (data.size() < 18) return std::nullopt;
+  if (u32le(data, 14) == 12) {
+    if (data.size() < 22) return std::nullopt;
+    return sized(ImageFormat::Bmp, u16le(data, 18), u16le(data, 20));
+  }
+  if (data.size() < 34) return std::nullopt;
+  // Signed: a negative height means the rows are stored top-down.
+  const long long width = std::llabs(static_cast<std::int32_t>(u32le(data, 18)));
+  const long long height = std::llabs(static_cast<std::int32_t>(u32le(data, 22)));
+  // Uncompressed rows (plain or with bit fields) are padded to whole 32-bit words; run lengths have no bound.
+  const unsigned long compression = u32le(data, 30);
+  const long long rowBytes = (width * u16le(data, 28) + 31) / 32 * 4;
+  return sized(ImageFormat::Bmp, width, height, compression == 0 || compression == 3 ? rowBytes * height : 0);
+}
+
+// Skips extension blocks to the first frame, whose own size is what the decoder allocates.
+std::optional<ImageHeader> gif(Bytes data) {
+  if (data.size() < 13) return std::nullopt;
+  ImageHeader header{ImageFormat::Gif, u16le(data, 6), u16le(data, 8)};
+  std::size_t at = 13;
+  if (data[10] & 0x80) at += 3u << ((data[10] & 7) + 1);
+  while (at < data.size()) {
+    if (data[at] == 0x2C) {
+      if (at + 9 > data.size()) return std::nullopt;
+      header.width = std::max<long long>(header.width, u16le(data, at + 5));
+      header.height = std::max<long long>(header.height, u16le(data, at + 7));
+      return header;
+    }
+    if (data[at] != 0x21 || at + 2 > data.size()) return std::nullopt;
+    at += 2;
+    while (at < data.size() && data[at] != 0) at += 1 + data[at];
+    ++at;
+  }
+  return std::nullopt;
+}
+
+std::optional<ImageHeader> webp(Bytes data) {
+  if (data.size() < 30) return std::nullopt;
+  if (startsWith(data, 12, "VP8 ")) {
+    return sized(ImageFormat::Webp, u16le(data, 26) & 0x3FFF, u16le(data, 28) & 0x3FFF);
+  }
+  if (startsWith(data, 12, "VP8L")) {
+    const unsigned long bits = u32le(data, 21);
+    return sized(ImageFormat::Webp, (bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1);
+  }
+  if (startsWith(data, 12, "VP8X")) {
+    return sized(ImageFormat::Webp, static_cast<long long>(u24le(data, 24)) + 1,
+                 static_cast<long long>(u24le(data, 27)) + 1);
+  }
+  return std::nullopt;
+}
+
+std::optional<ImageHeader> tga(Bytes data) {
+  if (data.size() < 18) return std::nullopt;
+  const unsigned mapType = data[1];
+  const unsigned imageType = data[2];
+  const unsigned depth = data[16];
+  const bool knownType =
+      imageType == 1 || imageType == 2 || imageType == 3 || imageType == 9 || imageType == 10 || imageType == 11;
+  const bool knownDepth = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+  if (mapType > 1 || !knownType || !knownDepth) return std::nullopt;
+  const long long width = u16le(data, 12);
+  const long long height = u16le(data, 14);
+  // Raw pixels, or run-length packets of at most 128 pixels, each a count byte and one pixel.
+  const long long pixelBytes = (depth + 7) / 8;
+  const long long minimum =
+      imageType < 9 ? width * height * pixelBytes : (width * height + 127) / 128 * (1 + pixelBytes);
+  return sized(ImageFormat::Tga, width, height, 18 + minimum);
+}
+
+}  // namespace
+
+std::optional<ImageHeader> readImageHeader(std::span<const std::uint8_t> data) {
+  if (startsWith(data, 0, "\x89PNG\r\n\x1A\n")) return png(data);
+  if (startsWith(data, 0, "\xFF\xD8")) return jpeg(data);
+  if (startsWith(data, 0, "BM")) return bmp(data);
+  if (startsWith(data, 0, "GIF87a") || startsWith(data, 0, "GIF89a")) return gif(data);
+  if (startsWith(data, 0, "RIFF") && startsWith(data, 8, "WEBP")) return webp(data);
+  return tga(data);
+}
+
+}  // namespace bitmap
