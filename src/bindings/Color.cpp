@@ -1,10 +1,8 @@
 #include "bindings/Color.h"
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "bindings/Binding.h"
 #include "bindings/ValueClasses.h"
@@ -87,9 +85,11 @@ Value colorDumpMethod(const Color& color, Value) {
 }
 
 Value colorLoad(Value receiver, std::string_view bytes) {
-  Color color = colorFromDump(bytes);
+  std::optional<Color> color = colorFromDump(bytes);
+  // A corrupt save must not load as black: refuse it as Rect and Table refuse theirs.
+  if (!color) throw argumentError("marshal data too short");
   Value object = newRecordObject<Color>(isClass(receiver) ? receiver : api().obj_class(receiver));
-  liveRecord<Color>(object) = color;
+  liveRecord<Color>(object) = *color;
   return object;
 }
 
@@ -155,14 +155,15 @@ std::array<char, 4> colorDump(const Color& color) {
           static_cast<char>(color.alpha)};
 }
 
-Color colorFromDump(std::string_view bytes) {
-  if (bytes.size() <= 4) {
-    unsigned char record[4] = {};
-    std::memcpy(record, bytes.data(), bytes.size());
-    return Color{record[0], record[1], record[2], record[3]};
+std::optional<Color> colorFromDump(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (bytes.size() == 4) {
+    return Color{data[0], data[1], data[2], data[3]};
   }
-  unsigned char doubles[32] = {};
-  std::memcpy(doubles, bytes.data(), std::min<std::size_t>(bytes.size(), sizeof(doubles)));
+  if (bytes.size() < 32) {
+    return std::nullopt;
+  }
+  const unsigned char* doubles = data;
   return Color{lowByteOfDouble(littleEndianDouble(doubles + 16)), lowByteOfDouble(littleEndianDouble(doubles + 8)),
                lowByteOfDouble(littleEndianDouble(doubles)), lowByteOfDouble(littleEndianDouble(doubles + 24))};
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "engine/ScriptApi.h"
@@ -33,9 +34,9 @@ engine::Value newColor(const Color& color);
 engine::Value newColorView(Color* pixel);
 void detachColorView(engine::Value view);
 
-// The saved-game forms: _dump writes the 4 record bytes; _load reads those (a shorter string's missing
-// bytes as zero) or, from 5 bytes on, the engine's four little-endian doubles red, green, blue, alpha.
+// The saved-game forms: _dump writes the 4 record bytes; _load reads those or, from 32 bytes on, the engine's
+// four little-endian doubles red, green, blue, alpha. Any other length is corrupt: nothing.
 std::array<char, 4> colorDump(const Color& color);
-Color colorFromDump(std::string_view bytes);
+std::optional<Color> colorFromDump(std::string_view bytes);
 
 }  // namespace bindings

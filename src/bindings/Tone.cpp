@@ -4,7 +4,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "bindings/Binding.h"
 #include "bindings/ValueClasses.h"
@@ -81,9 +80,11 @@ Value toneDumpMethod(const Tone& tone, Value) {
 }
 
 Value toneLoad(Value receiver, std::string_view bytes) {
-  Tone tone = toneFromDump(bytes);
+  std::optional<Tone> tone = toneFromDump(bytes);
+  // A corrupt save must not load as no tone at all: refuse it as Rect and Table refuse theirs.
+  if (!tone) throw argumentError("marshal data too short");
   Value object = newRecordObject<Tone>(isClass(receiver) ? receiver : api().obj_class(receiver));
-  liveRecord<Tone>(object) = tone;
+  liveRecord<Tone>(object) = *tone;
   return object;
 }
 
@@ -153,11 +154,13 @@ std::array<char, 16> toneDump(const Tone& tone) {
   return bytes;
 }
 
-Tone toneFromDump(std::string_view bytes) {
+std::optional<Tone> toneFromDump(std::string_view bytes) {
+  if (bytes.size() < 16) {
+    return std::nullopt;
+  }
   Tone tone;
-  if (bytes.size() <= 16) {
-    unsigned char record[16] = {};
-    std::memcpy(record, bytes.data(), bytes.size());
+  if (bytes.size() == 16) {
+    const auto* record = reinterpret_cast<const unsigned char*>(bytes.data());
     tone = Tone{std::bit_cast<float>(littleEndian32(record)), std::bit_cast<float>(littleEndian32(record + 4)),
                 std::bit_cast<float>(littleEndian32(record + 8)), std::bit_cast<float>(littleEndian32(record + 12))};
   } else if (bytes.size() == 32) {

@@ -4,6 +4,7 @@
 // their script side holds, and the renderer passes a record unchanged as a float4 shader constant.
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "engine/ScriptApi.h"
@@ -27,9 +28,10 @@ static_assert(sizeof(Tone) == 16);
 Tone& toneRecord(engine::Value tone);
 engine::Value newTone(const Tone& tone);
 
-// The saved-game forms: _dump writes the four float32 fields little-endian; _load reads those (missing
-// bytes as zero), the engine's 32-byte form of four doubles in script units, and any other length as zero.
+// The saved-game forms: _dump writes the four float32 fields little-endian; _load reads those, the engine's
+// 32-byte form of four doubles in script units, and any other longer length as zero. Shorter than 16 bytes is
+// corrupt: nothing.
 std::array<char, 16> toneDump(const Tone& tone);
-Tone toneFromDump(std::string_view bytes);
+std::optional<Tone> toneFromDump(std::string_view bytes);
 
 }  // namespace bindings

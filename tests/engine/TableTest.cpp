@@ -59,6 +59,10 @@ TEST_F(TableTest, CorruptMarshalDataRaisesInsteadOfReadingPastTheEnd) {
             "raised ArgumentError: corrupt table data (9 elements for 2 x 1 x 1)");
   EXPECT_EQ(evalText("Table._load([7, 2, 1, 1, 2].pack('l<5') + 'abcd')"),
             "raised ArgumentError: corrupt table data (7 dimensions, 2 x 1 x 1)");
+  // Claiming 64 million elements without the bytes for them fails before anything is allocated.
+  EXPECT_EQ(evalText("peak = -> { File.read('/proc/self/status')[/VmHWM:\\s+(\\d+)/, 1].to_i }; before = peak.(); "
+                     "Table._load([3, 4096, 4096, 4, 67108864].pack('l<5')) rescue peak.() - before < 16_000"),
+            "true");
   EXPECT_EQ(evalText("Table._load([3, 65536, 65536, 65536, 0].pack('l<5'))"),
             "raised ArgumentError: table too large (65536 x 65536 x 65536)");
 }

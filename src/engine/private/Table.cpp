@@ -152,6 +152,12 @@ VALUE tableLoad(VALUE klass, VALUE payload) {
   if (dimensions < 1 || dimensions > 3 || xsize < 0 || ysize < 0 || zsize < 0) {
     rb_raise(rb_eArgError, "corrupt table data (%d dimensions, %d x %d x %d)", dimensions, xsize, ysize, zsize);
   }
+  // A truncated save claiming a large table fails here, before the table is allocated (sizes beyond any table
+  // are refused by reshape).
+  const double cells = static_cast<double>(xsize) * ysize * zsize;
+  if (cells <= kMaxElements && 2 * cells > static_cast<double>(in.remaining())) {
+    rb_raise(rb_eArgError, "marshal data too short");
+  }
   VALUE table = tableAllocate(klass);
   TableRecord* t = record(table);
   reshape(t, dimensions, xsize, ysize, zsize);
