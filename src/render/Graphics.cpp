@@ -207,17 +207,23 @@ Value graphicsSnapToBitmap(Value) {
 
 void graphicsFrameReset(Value) {}
 
-void graphicsResizeScreen(Value, int width, int height) {
+void checkSize(const char* what, int width, int height) {
   if (width <= 0 || height <= 0) {
-    throw bindings::argumentError("screen size %d x %d is not positive", width, height);
+    throw bindings::argumentError("%s size %d x %d is not positive", what, width, height);
   }
+  if (width > Renderer::kMaxScreenSide || height > Renderer::kMaxScreenSide) {
+    throw bindings::argumentError("%s size %d x %d is larger than %d x %d", what, width, height,
+                                  Renderer::kMaxScreenSide, Renderer::kMaxScreenSide);
+  }
+}
+
+void graphicsResizeScreen(Value, int width, int height) {
+  checkSize("screen", width, height);
   renderer().resizeScreen(width, height);
 }
 
 void graphicsResizeWindow(Value, int width, int height) {
-  if (width <= 0 || height <= 0) {
-    throw bindings::argumentError("window size %d x %d is not positive", width, height);
-  }
+  checkSize("window", width, height);
   renderer().resizeWindow(width, height);
 }
 

@@ -58,6 +58,8 @@ class Renderer {
   void resetDevice();
   void toggleFullScreen();
   void centreWindow();
+  // Each screen-sized target costs width × height × 4 bytes: a larger screen is a script's mistake, not a game.
+  static constexpr int kMaxScreenSide = 8192;
   void resizeScreen(int width, int height);
   void resizeWindow(int width, int height);
   void setVsync(bool vsync);

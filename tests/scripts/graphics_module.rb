@@ -82,6 +82,11 @@ begin
   Graphics.update
   check('resize_screen(0, 5)', error_of { Graphics.resize_screen(0, 5) },
         'ArgumentError: screen size 0 x 5 is not positive')
+  check('resize_screen(100000, 100000)', error_of { Graphics.resize_screen(100_000, 100_000) },
+        'ArgumentError: screen size 100000 x 100000 is larger than 8192 x 8192')
+  check('resize_window(640, 9000)', error_of { Graphics.resize_window(640, 9000) },
+        'ArgumentError: window size 640 x 9000 is larger than 8192 x 8192')
+  check('screen kept after refusals', [Graphics.width, Graphics.height], [400, 300])
   check('resize_window', Graphics.resize_window(800, 600), nil)
   check('resize_window keeps the screen', [Graphics.width, Graphics.height], [400, 300])
   Graphics.update
