@@ -10,6 +10,7 @@
 #include "engine/FontRegistry.h"
 #include "engine/IniFile.h"
 #include "engine/UserFolders.h"
+#include "engine/private/AtomicFile.h"
 #include "engine/private/EngineClasses.h"
 #include "engine/private/GameMain.h"
 #include "engine/private/Interpreter.h"
@@ -187,6 +188,12 @@ extern "C" void RGSSGameMain(void* window, const char* scripts, const char* arch
                     g_hooks.defineTilemap, g_hooks.definePlane, g_hooks.defineWindow, g_hooks.defineFont,
                     g_hooks.defineInput}) {
     call(slot);
+  }
+  // What a killed save left goes before the game starts: saves go beside the game (the current folder) or, when
+  // that cannot be written, to the game's user data folder.
+  removeStaleTemporaries(".");
+  if (!FileLayer::instance().userDataFolder().empty()) {
+    removeStaleTemporaries(FileLayer::instance().userDataFolder());
   }
   runScripts(scripts != nullptr ? scripts : "");
   flushScriptOutput();
