@@ -24,6 +24,7 @@
 #include "host/LaunchConfig.h"
 #include "host/RuntimeInstall.h"
 #include "host/Screenshot.h"
+#include "host/SignalStop.h"
 #ifdef QUILLON_HAS_RENDER
 #include "host/RendererBridge.h"
 #endif
@@ -42,6 +43,8 @@ namespace {
 
 constexpr int kStartupFailed = 1;
 constexpr int kUsageError = 2;
+// How long a game asked to stop by signal has to end on its own.
+constexpr int kSignalGraceMs = 2000;
 
 // What the end of a run undoes, in the original's order: the library, then the window. The window class's
 // counterpart, SDL's video subsystem, stays up until the process ends.
@@ -238,6 +241,9 @@ int playGame(const Invocation& invocation) {
     session().procedure = nullptr;
     return kStartupFailed;
   }
+
+  // The interpreter's signal handlers are in place now; ours goes on top of them.
+  installSignalStop(kSignalGraceMs);
 
   // Step 8.
   installClassHooks();

@@ -197,7 +197,8 @@ Outcome runSection(const Section& section, const std::set<std::string>& names) {
   if (rb_obj_is_kind_of(error, resetClass())) {
     return Outcome::Reset;
   }
-  if (rb_obj_is_kind_of(error, rb_eInterrupt)) {
+  // Interrupt included: a stop asked for by signal ends the game quietly, as closing its window does.
+  if (rb_obj_is_kind_of(error, rb_eSignal)) {
     return Outcome::Exited;
   }
   showMessageBox(errorReport(error, names, section.name).c_str());

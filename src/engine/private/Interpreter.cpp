@@ -72,6 +72,10 @@ void startInterpreter() {
   ruby_script("Game");
   rb_enc_set_default_internal(rb_enc_from_encoding(rb_utf8_encoding()));
   g_running = true;
+  // A stop request by signal raises in the script's main thread at its next instruction (SIGINT as Interrupt,
+  // SIGTERM as SignalException), however busy the script is; the handler the window system installed before
+  // the interpreter started would only act at the next frame.
+  rb_eval_string("Signal.trap('INT', 'DEFAULT'); Signal.trap('TERM', 'DEFAULT')");
 
   g_scriptError = rb_define_class("RGSSError", rb_eStandardError);
   rb_gc_register_address(&g_scriptError);
