@@ -8,6 +8,15 @@ if(QUILLON_SANITIZE)
     --param=asan-stack=0)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(QUILLON_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUILLON_FUZZ needs clang: configure with CC=clang CXX=clang++ (tools/fuzz does)")
+  endif()
+  # Everything is instrumented for coverage; only the fuzz programs link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 # quillon_library(NAME SOURCES...): one static library per subsystem, warnings on, sources rooted at src/.
 function(quillon_library name)

@@ -1,38 +1,10 @@
 #include <random>
 
 #include "SkeletonTestSupport.h"
-#include "skeleton/runtime/AnimationState.h"
-#include "skeleton/runtime/AnimationStateData.h"
-#include "skeleton/runtime/MeshAttachment.h"
-#include "skeleton/runtime/RegionAttachment.h"
-#include "skeleton/runtime/Skeleton.h"
+#include "fuzz/SkeletonExercise.h"
 
 namespace spine::test {
 namespace {
-
-// Loaded data, however odd, must pose and animate without faults.
-void exercise(const SkeletonData& data) {
-  Skeleton skeleton(data);
-  for (const auto& skin : data.skins) {
-    skeleton.setSkin(skin.get());
-    skeleton.setSlotsToSetupPose();
-  }
-  AnimationStateData stateData(data);
-  stateData.setDefaultMix(0.1f);
-  AnimationState state(stateData);
-  std::vector<float> scratch;
-  for (const auto& animation : data.animations) {
-    state.setAnimation(0, animation.get(), true);
-    state.addAnimation(1, animation.get(), false, 0);
-    for (int frame = 0; frame < 3; ++frame) {
-      state.update(0.3f);
-      state.apply(skeleton);
-      skeleton.updateWorldTransform();
-      float x, y, w, h;
-      skeleton.getBounds(x, y, w, h, scratch);
-    }
-  }
-}
 
 std::vector<uint8_t> flipBits(std::vector<uint8_t> bytes, std::mt19937& random, int flips) {
   std::uniform_int_distribution<size_t> position(0, bytes.size() - 1);
@@ -84,7 +56,7 @@ TEST_F(ReaderFuzz, CorruptedBinaryNeverFaults) {
       auto data = reader.readSkeletonData(bytes.data(), bytes.size());
       if (data) {
         ++loaded;
-        exercise(*data);
+        fuzz::exerciseSkeleton(*data);
       } else {
         EXPECT_FALSE(reader.error().empty());
       }
@@ -120,7 +92,7 @@ TEST_F(ReaderFuzz, TruncatedAndCorruptedJsonNeverFaults) {
   for (int round = 0; round < 150; ++round) {
     std::string text = original;
     for (int i = 0; i <= round % 5; ++i) text[position(random)] = replacements[pick(random)];
-    if (auto data = reader.readSkeletonData(text)) exercise(*data);
+    if (auto data = reader.readSkeletonData(text)) fuzz::exerciseSkeleton(*data);
   }
 }
 
@@ -145,6 +117,9 @@ TEST_F(ReaderFuzz, JsonSemanticErrorsAreReported) {
             "animations":{"x":{"drawOrder":[{"offsets":[{"slot":"b","offset":-1},{"slot":"a","offset":1}]}]}}})",
       R"({"bones":[{"name":"r"}],"slots":[{"name":"a","bone":"r"}],
             "animations":{"x":{"drawOrder":[{"offsets":[{"slot":"a","offset":5}]}]}}})",
+      R"({"bones":[{"name":"r"}],"slots":[{"name":"s","bone":"r"}],"skins":[{"name":"default","attachments":{"s":{
+            "m":{"type":"mesh","uvs":[0,0,1,0,0,1],"triangles":[0,1,2],"vertices":[0,0,1,0,0,1],
+            "hull":1500000000}}}}]})",
       R"({"animations":{"x":{"events":[{"name":"nope"}]}}})",
       R"({"bones":[{"name":"r"}],"animations":{"x":{"bones":{"r":{"wiggle":[{}]}}}}})",
   };
