@@ -32,8 +32,9 @@ TEST_P(ImageHeaderTest, ReadsTheDeclaredFormatAndSize) {
 
 const std::string kPng = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
 const std::string kGif = std::string("GIF89a\x0A\0\x14\0\0\0\0", 13);
-// A graphic-control extension before the frame, which is wider than the screen.
-const std::string kGifFrame = std::string("\x21\xF9\x04\0\0\0\0\0\x2C\0\0\0\0\x2C\x01\x05\0\0", 18);
+// A graphic-control extension before the frame, which is larger than the screen, then its code size; each code of
+// at most 12 bits stands for at most 4096 pixels.
+const std::string kGifFrame = std::string("\x21\xF9\x04\0\0\0\0\0\x2C\0\0\0\0\x2C\x01\0\x10\0\x02", 19);
 const std::string kJpegApp = std::string("\xFF\xD8\xFF\xE0\0\x04JF", 8);
 const std::string kTga = std::string("\0\0\x02\0\0\0\0\0\0\0\0\0\x02\x01\x03\x01\x18\x20", 18);
 
@@ -46,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"png_cut_in_its_header", bytesOf(kPng + std::string("\0\0", 2)), std::nullopt},
         HeaderCase{"jpeg_frame_after_a_segment",
                    bytesOf(kJpegApp + std::string("\xFF\xFF\xC2\0\x0B\x08\x01\x02\x03\x04", 10)),
-                   ImageHeader{ImageFormat::Jpeg, 0x0304, 0x0102}},
+                   ImageHeader{ImageFormat::Jpeg, 0x0304, 0x0102, 0x0304 * 0x0102 / 512}},
         HeaderCase{"jpeg_image_data_before_any_frame", bytesOf(kJpegApp + std::string("\xFF\xDA\0\x02\0\0", 6)),
                    std::nullopt},
         HeaderCase{"bmp_core_header",
@@ -61,8 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
                    bytesOf(std::string("BM", 2) + std::string(12, '\0') +
                            std::string("\x28\0\0\0\x05\0\0\0\x03\0\0\0\x01\0\x08\0\x01\0\0\0", 20)),
                    ImageHeader{ImageFormat::Bmp, 5, 3, 0}},
-        HeaderCase{"gif_frame_wider_than_the_screen", bytesOf(kGif + kGifFrame),
-                   ImageHeader{ImageFormat::Gif, 300, 20}},
+        HeaderCase{"gif_frame_larger_than_the_screen", bytesOf(kGif + kGifFrame),
+                   ImageHeader{ImageFormat::Gif, 300, 4096, 300 * 4096 / 4096 * 12 / 8}},
+        // A frame whose compression cannot start sends the decoder looking for another: refused.
+        HeaderCase{"gif_frame_with_a_code_size_over_12", bytesOf(kGif + kGifFrame.substr(0, 18) + "\x0D"),
+                   std::nullopt},
         HeaderCase{"gif_without_a_frame", bytesOf(kGif + "\x21\xF9\x04"), std::nullopt},
         HeaderCase{
             "webp_lossless",

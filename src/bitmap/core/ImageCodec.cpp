@@ -28,29 +28,30 @@ void initialiseDecoders() {
   (void)initialised;
 }
 
-const char* typeName(ImageFormat format) {
+// The loader of one format: the image library's generic loader would guess the format from the content again.
+SDL_Surface* loadAs(ImageFormat format, SDL_RWops* stream) {
   switch (format) {
     case ImageFormat::Png:
-      return "PNG";
+      return IMG_LoadPNG_RW(stream);
     case ImageFormat::Jpeg:
-      return "JPG";
+      return IMG_LoadJPG_RW(stream);
     case ImageFormat::Bmp:
-      return "BMP";
+      return IMG_LoadBMP_RW(stream);
     case ImageFormat::Gif:
-      return "GIF";
+      return IMG_LoadGIF_RW(stream);
     case ImageFormat::Webp:
-      return "WEBP";
+      return IMG_LoadWEBP_RW(stream);
     case ImageFormat::Tga:
-      return "TGA";
+      return IMG_LoadTGA_RW(stream);
   }
-  return "";
+  return nullptr;
 }
 
 // Decoded by the loader of the format whose header was checked, never by one that guesses from the content.
 SurfacePtr loadSurface(std::span<const std::uint8_t> data, ImageFormat format) {
   SDL_RWops* stream = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
   if (!stream) return nullptr;
-  SurfacePtr surface(IMG_LoadTyped_RW(stream, 0, typeName(format)));
+  SurfacePtr surface(loadAs(format, stream));
   SDL_RWclose(stream);
   return surface;
 }
@@ -77,7 +78,7 @@ bool writePng(png_structp png, png_infop info, std::vector<std::uint8_t>* out, C
 
 }  // namespace
 
-std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::string* error) {
+std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::string* error, long long maxPixels) {
   const auto fail = [&](const std::string& why) -> std::optional<PixelBuffer> {
     if (error) *error = why;
     return std::nullopt;
@@ -85,7 +86,7 @@ std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::
   if (data.size() > static_cast<std::size_t>(INT32_MAX)) return fail("image data too large");
   const std::optional<ImageHeader> header = readImageHeader(data);
   if (!header) return fail("not a readable image: unknown format or truncated header");
-  if (header->width * header->height > PixelBuffer::kMaxPixels) {
+  if (header->pixels() > maxPixels) {
     return fail("image too large: " + std::to_string(header->width) + " x " + std::to_string(header->height));
   }
   if (static_cast<long long>(data.size()) < header->minimumBytes) {

@@ -12,8 +12,10 @@
 
 namespace bitmap {
 
-// Null when the data is not an image we can read (or is too large); `error`, when given, says why.
-std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::string* error = nullptr);
+// Null when the data is not an image we can read, or its picture has more than `maxPixels` pixels; `error`, when
+// given, says why.
+std::optional<PixelBuffer> decodeImage(std::span<const std::uint8_t> data, std::string* error = nullptr,
+                                       long long maxPixels = PixelBuffer::kMaxPixels);
 
 // 8-bit RGBA PNG of the pixels; empty on failure.
 std::vector<std::uint8_t> encodePng(ConstPixelView pixels);

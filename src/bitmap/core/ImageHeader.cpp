@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace bitmap {
 namespace {
@@ -26,6 +27,12 @@ unsigned long u32be(Bytes data, std::size_t at) {
   return static_cast<unsigned long>(u16be(data, at)) << 16 | u16be(data, at + 2);
 }
 
+// Damaged headers make sizes multiply past 64 bits; such products only need to read as huge.
+long long product(long long a, long long b) {
+  long long result = 0;
+  return __builtin_mul_overflow(a, b, &result) ? std::numeric_limits<long long>::max() : result;
+}
+
 std::optional<ImageHeader> sized(ImageFormat format, long long width, long long height, long long minimumBytes = 0) {
   return ImageHeader{format, width, height, minimumBytes};
 }
@@ -38,7 +45,7 @@ std::optional<ImageHeader> png(Bytes data) {
   constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
   const int channels = data[25] < 7 && kChannels[data[25]] > 0 ? kChannels[data[25]] : 1;
   const long long rowBytes = 1 + (width * data[24] * channels + 7) / 8;
-  return sized(ImageFormat::Png, width, height, rowBytes * height / 1032);
+  return sized(ImageFormat::Png, width, height, product(rowBytes, height) / 1032);
 }
 
 // The size is in the first start-of-frame segment; every segment before it states its own length.
@@ -59,7 +66,10 @@ std::optional<ImageHeader> jpeg(Bytes data) {
     const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (at + 9 > data.size()) return std::nullopt;
-      return sized(ImageFormat::Jpeg, u16be(data, at + 7), u16be(data, at + 5));
+      // Every 8 × 8 block codes at least one bit, its first coefficient.
+      const long long width = u16be(data, at + 7);
+      const long long height = u16be(data, at + 5);
+      return sized(ImageFormat::Jpeg, width, height, width * height / 512);
     }
     at += 2 + u16be(data, at + 2);
   }
@@ -79,7 +89,7 @@ std::optional<ImageHeader> bmp(Bytes data) {
   // Uncompressed rows (plain or with bit fields) are padded to whole 32-bit words; run lengths have no bound.
   const unsigned long compression = u32le(data, 30);
   const long long rowBytes = (width * u16le(data, 28) + 31) / 32 * 4;
-  return sized(ImageFormat::Bmp, width, height, compression == 0 || compression == 3 ? rowBytes * height : 0);
+  return sized(ImageFormat::Bmp, width, height, compression == 0 || compression == 3 ? product(rowBytes, height) : 0);
 }
 
 // Skips extension blocks to the first frame, whose own size is what the decoder allocates.
@@ -90,9 +100,15 @@ std::optional<ImageHeader> gif(Bytes data) {
   if (data[10] & 0x80) at += 3u << ((data[10] & 7) + 1);
   while (at < data.size()) {
     if (data[at] == 0x2C) {
-      if (at + 9 > data.size()) return std::nullopt;
+      if (at + 10 > data.size()) return std::nullopt;
+      // The decoder looks past a frame whose compression cannot even start for another one, so such a file
+      // could make it allocate whatever a stray byte pattern further on claims: it is refused here.
+      const std::size_t codeSize = at + 10 + ((data[at + 9] & 0x80) ? 3u << ((data[at + 9] & 7) + 1) : 0);
+      if (codeSize >= data.size() || data[codeSize] > 12) return std::nullopt;
       header.width = std::max<long long>(header.width, u16le(data, at + 5));
       header.height = std::max<long long>(header.height, u16le(data, at + 7));
+      // A code of at most 12 bits stands for at most 4096 pixels.
+      header.minimumBytes = static_cast<long long>(u16le(data, at + 5)) * u16le(data, at + 7) / 4096 * 12 / 8;
       return header;
     }
     if (data[at] != 0x21 || at + 2 > data.size()) return std::nullopt;

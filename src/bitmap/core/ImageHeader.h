@@ -4,6 +4,7 @@
 // large to hold is refused before any decoder allocates for it.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 
@@ -19,6 +20,12 @@ struct ImageHeader {
   // The fewest bytes a file of that size can be, at the format's best compression (0 where it has no useful
   // bound): a few bytes claiming a picture of a gigabyte are refused before the decoder allocates for them.
   long long minimumBytes = 0;
+
+  // width × height, or the largest value when a damaged header makes it overflow.
+  long long pixels() const {
+    long long product = 0;
+    return __builtin_mul_overflow(width, height, &product) ? std::numeric_limits<long long>::max() : product;
+  }
 };
 
 // Nothing when the data is none of the formats we read, or is cut short before it states its size.
