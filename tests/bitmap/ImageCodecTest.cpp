@@ -140,6 +140,29 @@ TEST(DecodeImage, ReadsATgaThoughItHasNoSignature) {
   EXPECT_EQ(rowOf(*image), (std::vector<Pixel>{0xFF0A141E, 0xFF00FF00}));
 }
 
+// A 1 x 1 GIF whose one pixel is the transparent palette entry.
+const Bytes kTransparentGif = {'G',  'I', 'F', '8', '9',  'a',  1, 0, 1, 0,    0x80, 0, 0,    0xFF, 0xFF,
+                               0xFF, 0,   0,   0,   0x21, 0xF9, 4, 1, 0, 0,    0,    0, 0x2C, 0,    0,
+                               0,    0,   1,   0,   1,    0,    0, 2, 2, 0x44, 1,    0, 0x3B};
+
+TEST(DecodeImage, ReadsAGifWithItsTransparency) {
+  std::optional<PixelBuffer> pixels = decodeImage(kTransparentGif);
+  ASSERT_TRUE(pixels);
+  EXPECT_EQ(pixels->width(), 1);
+  EXPECT_EQ(alphaOf(pixels->view().row(0)[0]), 0);
+}
+
+// The image library's GIF decoder follows a code that names no string yet into a cycle of its table and writes
+// through a wild pointer: such data is refused before it gets there.
+TEST(DecodeImage, RefusesAGifCodeThatNamesNoStringYet) {
+  Bytes gif = kTransparentGif;
+  // Three-bit codes: clear (4), the pixel 0, then 7, though the next string to be made is 6.
+  gif[39] = 0xC4;
+  gif[40] = 0x01;
+  std::string error;
+  EXPECT_FALSE(decodeImage(gif, &error));
+}
+
 TEST(DecodeImage, ReadsAJpegCloseToItsColour) {
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
   ASSERT_NE(surface, nullptr);

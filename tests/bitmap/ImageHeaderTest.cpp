@@ -64,8 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                    ImageHeader{ImageFormat::Bmp, 5, 3, 0}},
         HeaderCase{"gif_frame_larger_than_the_screen", bytesOf(kGif + kGifFrame),
                    ImageHeader{ImageFormat::Gif, 300, 4096, 300 * 4096 / 4096 * 12 / 8}},
-        // A frame whose compression cannot start sends the decoder looking for another: refused.
+        // A frame that is empty, or whose compression cannot start, sends the decoder looking for another: refused.
         HeaderCase{"gif_frame_with_a_code_size_over_12", bytesOf(kGif + kGifFrame.substr(0, 18) + "\x0D"),
+                   std::nullopt},
+        HeaderCase{"gif_frame_without_height", bytesOf(kGif + kGifFrame.substr(0, 15) + std::string("\0\0\0\x02", 4)),
                    std::nullopt},
         HeaderCase{"gif_without_a_frame", bytesOf(kGif + "\x21\xF9\x04"), std::nullopt},
         HeaderCase{

@@ -92,6 +92,48 @@ std::optional<ImageHeader> bmp(Bytes data) {
   return sized(ImageFormat::Bmp, width, height, compression == 0 || compression == 3 ? product(rowBytes, height) : 0);
 }
 
+// Walks the codes of a frame's compressed data (its sub-blocks from `at`, the code size byte) as the image
+// library's decoder reads them, without decoding. False where a code makes that decoder take something other
+// than a pixel or a string it has made: a code beyond the table, or a clear or end code straight after a clear
+// (only at the very start does it skip repeated clears). Table entries made from such codes can form a cycle,
+// which its decoding follows until it writes through a wild pointer.
+bool gifCodesDefined(Bytes data, std::size_t at) {
+  const unsigned minimum = data[at];
+  const unsigned clear = 1u << minimum;
+  unsigned size = minimum + 1;
+  unsigned next = clear + 2;
+  enum class Expect { FirstPixel, PixelAfterClear, Code } expect = Expect::FirstPixel;
+  std::uint32_t bits = 0;
+  unsigned count = 0;
+  for (std::size_t block = at + 1; block < data.size() && data[block] != 0; block += 1 + data[block]) {
+    for (std::size_t i = block + 1; i <= block + data[block] && i < data.size(); ++i) {
+      bits |= static_cast<std::uint32_t>(data[i]) << count;
+      count += 8;
+      while (count >= size) {
+        const unsigned code = bits & ((1u << size) - 1);
+        bits >>= size;
+        count -= size;
+        if (expect == Expect::FirstPixel && code == clear) continue;
+        if (expect != Expect::Code) {
+          if (code >= clear) return false;
+          expect = Expect::Code;
+        } else if (code == clear) {
+          size = minimum + 1;
+          next = clear + 2;
+          expect = Expect::PixelAfterClear;
+        } else if (code == clear + 1) {
+          return true;
+        } else if (code > next) {
+          return false;
+        } else if (next < 4096 && ++next >= 1u << size && size < 12) {
+          ++size;
+        }
+      }
+    }
+  }
+  return true;
+}
+
 // Skips extension blocks to the first frame, whose own size is what the decoder allocates.
 std::optional<ImageHeader> gif(Bytes data) {
   if (data.size() < 13) return std::nullopt;
@@ -101,10 +143,12 @@ std::optional<ImageHeader> gif(Bytes data) {
   while (at < data.size()) {
     if (data[at] == 0x2C) {
       if (at + 10 > data.size()) return std::nullopt;
-      // The decoder looks past a frame whose compression cannot even start for another one, so such a file
-      // could make it allocate whatever a stray byte pattern further on claims: it is refused here.
+      // The decoder looks past an empty frame, or one whose compression cannot even start, for another one, so
+      // such a file could make it allocate whatever a stray byte pattern further on claims: it is refused here.
       const std::size_t codeSize = at + 10 + ((data[at + 9] & 0x80) ? 3u << ((data[at + 9] & 7) + 1) : 0);
-      if (codeSize >= data.size() || data[codeSize] > 12) return std::nullopt;
+      const bool empty = u16le(data, at + 5) == 0 || u16le(data, at + 7) == 0;
+      if (empty || codeSize >= data.size() || data[codeSize] == 0 || data[codeSize] > 12) return std::nullopt;
+      if (!gifCodesDefined(data, codeSize)) return std::nullopt;
       header.width = std::max<long long>(header.width, u16le(data, at + 5));
       header.height = std::max<long long>(header.height, u16le(data, at + 7));
       // A code of at most 12 bits stands for at most 4096 pixels.
