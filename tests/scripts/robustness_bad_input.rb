@@ -13,10 +13,14 @@ WAITS = %w[Graphics.wait Graphics.transition Graphics.fadein Graphics.fadeout Gr
 # Methods that stand in for the process's own exits and resets.
 ENDS = %w[exit exit! abort __reset__].freeze
 
+# The interpreter's own constants, with the same standard libraries loaded (zlib, fiddle, ...): those are not ours.
 def stock_constants
   ruby = File.join(RbConfig::CONFIG['bindir'], RbConfig::CONFIG['ruby_install_name'])
   ruby = 'ruby' unless File.executable?(ruby)
-  IO.popen([ruby, '--disable-gems', '-rzlib', '-e', 'print Object.constants.join(" ")'], &:read).split.map(&:to_sym)
+  roots = [RbConfig::CONFIG['rubylibprefix'], RbConfig::CONFIG['rubyarchdir'], RbConfig::CONFIG['vendorarchdir']]
+  libraries = $LOADED_FEATURES.select { |path| roots.compact.any? { |root| path.start_with?(root) } }
+  command = [ruby, '--disable-gems', *libraries.map { |path| "-r#{path}" }, '-e', 'print Object.constants.join(" ")']
+  IO.popen(command, &:read).split.map(&:to_sym)
 end
 
 def ours?(method)
@@ -202,9 +206,15 @@ class BadInputRun
     keeping_settings { try_method(mod, :new, arity, false) } if ours?(mod.instance_method(:initialize))
   end
 
-  # A working instance, made with the first constructor arguments that are accepted.
+  # A working instance, made with the first constructor arguments that are accepted; classes made from model or
+  # skeleton files get the shared samples when they are there.
   def instance_of(klass)
-    [[], [@samples['Viewport']], [16, 16], [0, 0, 16, 16], [1, 2, 3], [1]].each do |args|
+    samples = ENV['QUILLON_TESTDATA'].to_s
+    files = [["#{samples}/live2d/Haru/", 'Haru.model3.json'],
+             ["#{samples}/spine38/spineboy/spineboy.atlas", "#{samples}/spine38/spineboy/spineboy-ess.skel"]]
+    candidates = [[], [@samples['Viewport']], [16, 16], [0, 0, 16, 16], [1, 2, 3], [1]]
+    candidates += files if File.directory?(samples)
+    candidates.each do |args|
       return klass.new(*args)
     rescue StandardError
       next
