@@ -1,11 +1,10 @@
 // The saved-game forms of Table, Color and Tone: the first byte picks the class, the rest is handed to its
 // `_load`; whatever loads is dumped again and loaded back. Errors raised to the script are expected; crashes,
 // reads outside the data and huge allocations are not.
-#include <cstdlib>
 
-#include "bindings/ValueClasses.h"
 #include "engine/Engine.h"
 #include "fuzz/FuzzInput.h"
+#include "tests/support/ValueClassEngine.h"
 
 namespace {
 
@@ -30,21 +29,8 @@ engine::Value loadAndDumpAgain(engine::Value argument) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char***) {
   // libFuzzer's main holds argc: that frame encloses every input, so the collector scans from there.
   engine::initInterpreterStack(argc);
-  engine::fillScriptApi(g_api);
-  engine::g_scriptApi = &g_api;
-  engine::hooks().tableGet = bindings::tableElementGet;
-  engine::hooks().tableSet = bindings::tableElementSet;
-  RGSSInitialize3(nullptr);
-  const engine::EngineGlobals& globals = engine::globals();
-  g_api.object_class = globals.object_class;
-  g_api.type_error = globals.type_error;
-  g_api.script_error = globals.script_error;
-  g_api.rect_class = globals.rect_class;
-  g_api.table_class = globals.table_class;
-  bindings::defineColor();
-  bindings::defineTone();
-  bindings::defineErrorClasses();
-  g_classes[0] = globals.table_class;
+  test::startEngineWithValueClasses(g_api);
+  g_classes[0] = g_api.table_class;
   g_classes[1] = g_api.eval_string("Color");
   g_classes[2] = g_api.eval_string("Tone");
   return 0;

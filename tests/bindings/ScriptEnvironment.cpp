@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "bindings/ValueClasses.h"
-#include "engine/Engine.h"
+#include "tests/support/ValueClassEngine.h"
 
 namespace bindings::test {
 
@@ -14,21 +13,7 @@ engine::ScriptApi g_api;
 class ScriptEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    engine::fillScriptApi(g_api);
-    engine::g_scriptApi = &g_api;
-    engine::hooks().tableGet = tableElementGet;
-    engine::hooks().tableSet = tableElementSet;
-    RGSSInitialize3(nullptr);
-    const engine::EngineGlobals& globals = engine::globals();
-    g_api.object_class = globals.object_class;
-    g_api.type_error = globals.type_error;
-    g_api.script_error = globals.script_error;
-    g_api.rect_class = globals.rect_class;
-    g_api.table_class = globals.table_class;
-    g_api.font_registry = globals.font_registry;
-    defineColor();
-    defineTone();
-    defineErrorClasses();
+    ::test::startEngineWithValueClasses(g_api);
     g_api.eval_string(R"(
       def __quillon_probe
         yield.to_s
@@ -43,9 +28,7 @@ const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new Script
 
 }  // namespace
 
-engine::ScriptApi& api() {
-  return g_api;
-}
+engine::ScriptApi& api() { return g_api; }
 
 std::string run(const std::string& code) {
   std::string wrapped = "__quillon_probe {\n" + code + "\n}";
