@@ -46,7 +46,7 @@ Runtime& runtime() {
   return instance;
 }
 
-// The path limit of the Windows player, which converted names into 260-character buffers.
+// Names pass through 260-character buffers (MAX_PATH) on the way to the file layer, so longer ones are refused.
 constexpr std::size_t kMaxNameBytes = 259;
 
 std::string soundName(Value name) {

@@ -2,7 +2,7 @@
 
 // The built-in engine: the script interpreter, the game's main function and the engine's own script
 // classes. The host calls the six exports in the boot order; the player fills the hook slots, which the
-// engine calls at the moments the original library reached its patched call sites.
+// engine calls at fixed moments of its boot and main loop.
 
 #include <string>
 #include <vector>
@@ -89,7 +89,7 @@ int exitStatus();
 
 }  // namespace engine
 
-// The six exports. Text is UTF-8 (the originals took UTF-16 paths).
+// The six exports. Text, paths included, is UTF-8.
 extern "C" {
 // Nonzero when the runtime package named by "RTP" in section "Game" of the configuration file is found or
 // none is needed; otherwise `buffer` (of `bufferSize` bytes) receives the package's name.

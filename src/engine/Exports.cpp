@@ -181,7 +181,7 @@ extern "C" void RGSSGameMain(void* window, const char* scripts, const char* arch
     g_hooks.extendSystemMenu(window);
   }
   if (g_hooks.registryOpen != nullptr) {
-    g_hooks.registryOpen("Software\\Enterbrain\\RGSS3");
+    g_hooks.registryOpen("Software\\Quillon");
   }
   call(g_hooks.idle);
   for (auto slot : {g_hooks.defineGraphics, g_hooks.defineBitmap, g_hooks.defineViewport, g_hooks.defineSprite,

@@ -22,7 +22,7 @@ class FontRegistry {
   void setFamilyReader(FamilyReader reader) { m_reader = reader; }
   void addFile(const std::string& path);
   void addFolder(const std::string& folder);
-  // Case-insensitive for ASCII letters, as the original's lookups were.
+  // Case-insensitive for ASCII letters only; other letters compare exactly.
   const FontEntry* find(std::u16string_view family) const;
   const std::vector<FontEntry>& entries() const { return m_entries; }
 

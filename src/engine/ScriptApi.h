@@ -146,7 +146,7 @@ struct ScriptApi {
   Value table_class = 0;
   FontRegistry* font_registry = nullptr;
 
-  // What the Windows player read straight out of object memory.
+  // Object fields through accessors, so no caller depends on the interpreter's memory layout.
   void* (*data_ptr)(Value data) = nullptr;
   const char* (*string_ptr)(Value string) = nullptr;
   long (*string_length)(Value string) = nullptr;
@@ -156,7 +156,7 @@ struct ScriptApi {
   RectData* (*rect_data)(Value rect) = nullptr;
   TableData* (*table_data)(Value table) = nullptr;
 
-  // Values and conversions the Windows player encoded by hand.
+  // Values and conversions, so no caller hard-codes the interpreter's value encoding.
   Value nil = 0;
   Value true_value = 0;
   Value false_value = 0;
@@ -174,7 +174,7 @@ struct ScriptApi {
   Value (*errinfo)() = nullptr;
   void (*gc_register)(Value* address) = nullptr;
 
-  // Operations the player's own classes need beyond the original table.
+  // Operations the player's own classes need beyond the interpreter entry points above.
   // Replaces a data object's record pointer (a view whose storage went away is pointed at nothing).
   void (*data_set_ptr)(Value data, void* record) = nullptr;
   // The bytes of a string that is about to be written in place: unshared first, raises when frozen.

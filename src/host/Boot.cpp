@@ -46,7 +46,7 @@ constexpr int kUsageError = 2;
 // How long a game asked to stop by signal has to end on its own.
 constexpr int kSignalGraceMs = 2000;
 
-// What the end of a run undoes, in the original's order: the library, then the window. The window class's
+// What the end of a run undoes, in this order: the library, then the window. The window class's
 // counterpart, SDL's video subsystem, stays up until the process ends.
 struct StartedPieces {
   EngineLibrary library;

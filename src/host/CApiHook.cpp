@@ -28,7 +28,7 @@ void writeMemory(void* address, const std::uint8_t* bytes, std::size_t count) {
   int fd = memoryFile();
   auto offset = static_cast<off_t>(reinterpret_cast<std::uintptr_t>(address));
   if (fd >= 0) {
-    // As with the original, a failed write is not reported: the read before it already proved the site.
+    // A failed write is not reported: the read before it already proved the site.
     [[maybe_unused]] ssize_t written = ::pwrite(fd, bytes, count, offset);
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The patch writer for the original engine library: writes a 5-byte relative call or jump over an
+// The patch writer for the closed engine library: writes a 5-byte relative call or jump over an
 // instruction and fills the rest of the rewritten stretch with no-operation bytes. It reads and writes
 // through the process's own memory file, so code pages need no change of protection, as with the Windows
 // process-memory calls it stands for.

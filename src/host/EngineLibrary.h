@@ -1,7 +1,7 @@
 #pragma once
 
 // The engine behind the six entry points: a replacement engine library when Game.ini's Library names an
-// existing ELF shared object, else the built-in engine (which is what a game folder carrying the original
+// existing ELF shared object, else the built-in engine (which is what a game folder carrying the closed
 // Windows library gets).
 
 #include <string>
@@ -30,7 +30,7 @@ class EngineLibrary {
   [[nodiscard]] LibraryFailure load(const std::string& libraryValue, std::string* detail = nullptr);
   // An export by name, null when absent.
   void* findExport(const char* name) const;
-  // Resolves RGSSExInitialize (optional), then the five required exports in the original's order. False
+  // Resolves RGSSExInitialize (optional), then the five required exports in boot order. False
   // with the first missing name in `missing`.
   [[nodiscard]] bool resolve(EngineEntryPoints* entryPoints, std::string* missing) const;
   bool builtIn() const { return m_handle == nullptr; }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The player's side of the engine's hook slots, filled at the moments the original player patched the
-// engine library: the table accessors right after loading, the first group once the script interface is
+// The player's side of the engine's hook slots, filled at the moments the engine reaches them:
+// the table accessors right after loading, the first group once the script interface is
 // built, the class initialisers once the interpreter runs.
 
 namespace host {

@@ -133,7 +133,7 @@ std::string configPathFor(std::string_view executablePath) {
 namespace {
 
 std::string folderOf(const std::string& path) {
-  // Scanned back to the second character, as the original did: a path's leading separator stays.
+  // Scanned back to the second character only: a path's leading separator stays.
   for (std::size_t i = path.size(); i-- > 1;) {
     if (path[i] == '/' || path[i] == '\\') {
       return path.substr(0, i);

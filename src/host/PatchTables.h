@@ -1,6 +1,6 @@
 #pragma once
 
-// Where the original engine library (RGSS301.dll) is patched, as offsets from its load address. Kept as data
+// Where the closed engine library (RGSS301.dll) is patched, as offsets from its load address. Kept as data
 // for the Windows build that loads that library; the built-in engine calls hook slots at the same moments.
 
 #include <array>

@@ -18,8 +18,8 @@ inline constexpr const char* kExportMissing = "获取RGSS核心库导出函数�
 inline constexpr const char* kRuntimeMissing = "没有发现 RGSS-RTP %s。";
 inline constexpr const char* kExInitializeFailed = "RGSS扩展库初始化失败 %s。";
 
-// The message with its one "%s" (if any) replaced by `value`, cut to the 1023 UTF-16 units the original's
-// buffer held; then, on a line of its own, `english` (if any).
+// The message with its one "%s" (if any) replaced by `value`, cut to the 1023 UTF-16 units of the message
+// buffer; then, on a line of its own, `english` (if any).
 std::string formatStartupMessage(std::string_view format, std::string_view value = {}, std::string_view english = {});
 
 // The English line of a missing runtime package: every folder searched and how to provide the package.

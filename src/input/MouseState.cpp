@@ -78,7 +78,7 @@ void MouseState::handle(const Message& message, const ScreenMapping& mapping) {
   auto param = static_cast<std::uint32_t>(message.lParam);
   switch (message.id) {
     case kWmMouseMove: {
-      // The low word unsigned and the high word signed, as the original read them.
+      // Deliberately asymmetric: the low word taken unsigned, the high word signed.
       auto rawX = static_cast<std::int16_t>(static_cast<int>(param & 0xFFFF) / m_sizeDivisor);
       auto rawY = static_cast<std::int16_t>(static_cast<std::int16_t>(param >> 16) / m_sizeDivisor);
       m_position = clientToScreen(rawX, rawY, mapping);

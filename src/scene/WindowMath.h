@@ -1,8 +1,8 @@
 #pragma once
 
 // The pure decisions behind a window's frame: its animations, what its arrows and pause sign show, and the
-// sizes derived from its properties. Positions are computed with 32-bit wrap-around, as the original 32-bit
-// program did, so that extreme script values never overflow.
+// sizes derived from its properties. Positions are computed with 32-bit wrap-around, in 32-bit
+// arithmetic, so that extreme script values never overflow.
 
 #include <cstdint>
 

@@ -19,8 +19,8 @@ class RuntimePackageTest : public ::testing::Test {
     char pattern[] = "/tmp/quillon-rtp-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root = pattern;
-    fs::create_directories(root / "packages" / "RPGVXAce" / "Graphics" / "System");
-    std::ofstream(root / "packages" / "RPGVXAce" / "Graphics" / "System" / "Window.png") << "png";
+    fs::create_directories(root / "packages" / "BasePack" / "Graphics" / "System");
+    std::ofstream(root / "packages" / "BasePack" / "Graphics" / "System" / "Window.png") << "png";
     fs::create_directories(root / "game");
   }
   void TearDown() override {
@@ -47,15 +47,15 @@ TEST_F(RuntimePackageTest, EmptyOrAbsentNameNeedsNoPackage) {
 TEST_F(RuntimePackageTest, MissingPackageLeavesItsNameInTheBuffer) {
   setenv("QUILLON_RTP_PATH", (root / "packages").c_str(), 1);
   char buffer[8] = {};
-  EXPECT_EQ(setup("[Game]\nRTP=RPGXPStandard\n", buffer, sizeof(buffer)), 0);
-  EXPECT_STREQ(buffer, "RPGXPSt");  // cut to the buffer, always terminated
+  EXPECT_EQ(setup("[Game]\nRTP=OtherPackage\n", buffer, sizeof(buffer)), 0);
+  EXPECT_STREQ(buffer, "OtherPa");  // cut to the buffer, always terminated
 }
 
 TEST_F(RuntimePackageTest, FoundPackageServesFilesAfterTheGameFolder) {
   char buffer[64] = {};
-  for (const fs::path& entry : {root / "packages", root / "packages" / "RPGVXAce"}) {
+  for (const fs::path& entry : {root / "packages", root / "packages" / "BasePack"}) {
     setenv("QUILLON_RTP_PATH", ("/nonexistent:" + entry.string()).c_str(), 1);
-    ASSERT_NE(setup("[Game]\nRTP=RPGVXAce\n", buffer, sizeof(buffer)), 0) << entry;
+    ASSERT_NE(setup("[Game]\nRTP=BasePack\n", buffer, sizeof(buffer)), 0) << entry;
     FileLayer::instance().setGameFolder((root / "game").string());
     auto bytes = FileLayer::instance().read("Graphics\\System\\window", FileKind::Image);
     ASSERT_TRUE(bytes.has_value()) << entry;

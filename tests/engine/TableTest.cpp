@@ -41,7 +41,7 @@ TEST_F(TableTest, AbsurdAndNegativeSizesAreRefusedOrEmpty) {
   EXPECT_EQ(evalText("Table.new(2**40)").rfind("raised RangeError", 0), 0u);
 }
 
-TEST_F(TableTest, MarshalFormMatchesTheOriginalBytes) {
+TEST_F(TableTest, MarshalFormIsTheSavedTableLayout) {
   // Header [dimensions, x, y, z, count] as five little-endian int32, then the int16 elements.
   EXPECT_EQ(evalText("t = Table.new(2, 1); t[0, 0] = 2048; t[1, 0] = -2; t._dump(0).unpack('l<5s<*').inspect"),
             "[2, 2, 1, 1, 2, 2048, -2]");

@@ -1,5 +1,5 @@
 # Saved games: Color, Tone and Table values inside an object graph, through save_data/load_data, and a
-# save written by the original engine, whose Color and Tone dumps hold four doubles.
+# save whose Color and Tone dumps hold four doubles (the stored format of existing saves).
 def channels(value)
   value.is_a?(Tone) ? [value.red, value.green, value.blue, value.gray] : [value.red, value.green, value.blue, value.alpha]
 end
@@ -22,14 +22,14 @@ begin
         [[0, 0, 0, 128], [17, 0, -34, 0]])
   check('Color dump bytes', Marshal.dump(Color.new(1, 2, 3, 4)), "\x04\bu:\nColor\t\x03\x02\x01\x04".b)
 
-  # An array [Color, Tone, Table] as the original engine wrote it, byte for byte.
-  original = "\x04\b[\bu:\nColor%".b + [255.0, 128.0, 0.0, 200.0].pack('E4') +
+  # An array [Color, Tone, Table] in the stored format of existing saves, byte for byte.
+  stored = "\x04\b[\bu:\nColor%".b + [255.0, 128.0, 0.0, 200.0].pack('E4') +
              "u:\tTone%".b + [-255.0, 34.0, 0.0, 255.0].pack('E4') +
              "u:\nTable\x1f".b + [1, 3, 1, 1, 3].pack('l<5') + [7, -2, 300].pack('s<3')
-  color, tone, table = Marshal.load(original)
-  check('original Color', channels(color), [255, 128, 0, 200])
-  check('original Tone', channels(tone), [-255, 34, 0, 255])
-  check('original Table', [table[0], table[1], table[2]], [7, -2, 300])
+  color, tone, table = Marshal.load(stored)
+  check('stored Color', channels(color), [255, 128, 0, 200])
+  check('stored Tone', channels(tone), [-255, 34, 0, 255])
+  check('stored Table', [table[0], table[1], table[2]], [7, -2, 300])
 rescue StandardError, ScriptError => error
   $failures << "#{error.class}: #{error.message} at #{error.backtrace&.first}"
 end

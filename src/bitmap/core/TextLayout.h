@@ -1,6 +1,6 @@
 #pragma once
 
-// Measuring and drawing a line of text into bitmap pixels the way the Windows player does: glyph by glyph, with
+// Measuring and drawing a line of text into bitmap pixels: glyph by glyph, with
 // outline and shadow passes, squeezed horizontally to fit the rectangle, composited with straight alpha.
 
 #include <optional>

@@ -43,7 +43,7 @@ VALUE tableAllocate(VALUE klass) {
   return TypedData_Wrap_Struct(klass, &kTableType, new TableRecord{});
 }
 
-// Negative sizes count as empty, as the original engine treats them.
+// Negative sizes count as empty: scripts pass computed sizes that may go below zero.
 int sizeArg(VALUE value) {
   return std::max(0, NUM2INT(value));
 }

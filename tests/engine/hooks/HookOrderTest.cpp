@@ -1,4 +1,4 @@
-// The hook slots run at the moments the original library reached its patched sites. Early slots run only
+// The hook slots run at fixed moments of the boot and the main loop. Early slots run only
 // in the first RGSSInitialize3 of a process, so this suite has a process of its own.
 
 #include <gtest/gtest.h>
@@ -101,7 +101,7 @@ TEST(HookOrder, SlotsRunAtTheirMomentsInOrder) {
   RGSSGameMain(&window, scripts.c_str(), "");
   EXPECT_EQ(g_window, &window);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"window procedure", "accelerators", "system menu",
-                                                "registry Software\\Enterbrain\\RGSS3", "idle", "Graphics",
+                                                "registry Software\\Quillon", "idle", "Graphics",
                                                 "Bitmap", "Viewport", "Sprite", "Tilemap", "Plane", "Window",
                                                 "Font", "Input", "foreground"}));
   EXPECT_EQ(api.eval_string("$sections_ran"), api.true_value);
