@@ -15,8 +15,19 @@ TEST(IniFile, SectionsAndKeysMatchCaseInsensitivelyAndValuesAreTrimmed) {
 }
 
 TEST(IniFile, FirstOccurrenceWinsAndLinesOutsideSectionsAreIgnored) {
-  IniFile ini = IniFile::parse("Title=outside\n[Game]\nTitle=first\nTitle=second\n; Title=comment\nnoequals\n");
+  IniFile ini = IniFile::parse("Title=outside\n[Game]\nTitle=first\nTitle=second\n;Scripts=comment\nnoequals\n");
   EXPECT_EQ(ini.value("Game", "Title").value_or(""), "first");
+  EXPECT_FALSE(ini.value("", "Title").has_value()) << "a key before any section belongs to none";
+  EXPECT_FALSE(ini.value("Game", ";Scripts").has_value()) << "a comment line is no key";
+}
+
+TEST(IniFile, OnePairOfMatchingQuotesIsDropped) {
+  IniFile ini = IniFile::parse("[Game]\nA=\"My Game\"\nB= 'x' \nC=\"mixed'\nD=\"\nE=\"\"\"\"\n");
+  EXPECT_EQ(ini.value("Game", "A").value_or(""), "My Game");
+  EXPECT_EQ(ini.value("Game", "B").value_or(""), "x");
+  EXPECT_EQ(ini.value("Game", "C").value_or(""), "\"mixed'");
+  EXPECT_EQ(ini.value("Game", "D").value_or(""), "\"");
+  EXPECT_EQ(ini.value("Game", "E").value_or(""), "\"\"");
 }
 
 TEST(IniFile, IntegersReadLikeTheProfileFunctions) {

@@ -17,9 +17,21 @@ TEST(Flash, ColourStepsDownToNothingOverItsDuration) {
   EXPECT_NEAR(state.colour[3], 0.0f, 1e-6);
 }
 
+TEST(Flash, OneFrameFlashIsGoneAfterOneStep) {
+  scene::FlashState state;
+  const bindings::Color grey{128, 128, 128, 255};
+  scene::startFlash(state, &grey, 1);
+  scene::stepFlash(state);
+  EXPECT_EQ(state.framesLeft, 0);
+  EXPECT_NEAR(state.colour[3], 0.0f, 1e-6);
+}
+
 TEST(Flash, WithoutColourHidesForItsDuration) {
   scene::FlashState state;
+  scene::startFlash(state, nullptr, 3);
+  scene::stepFlash(state);
   scene::startFlash(state, nullptr, 2);
+  EXPECT_FLOAT_EQ(state.hideProgress, 0.0f) << "a new flash starts over";
   EXPECT_TRUE(scene::hiddenByFlash(state.framesLeft, state.colour));
   scene::stepFlash(state);
   EXPECT_FLOAT_EQ(state.hideProgress, 0.5f);
