@@ -2,64 +2,72 @@
 
 namespace engine {
 
-namespace {
-
-struct Decoded {
-  char32_t code = 0xFFFD;
-  size_t used = 1;
-  bool valid = false;
-};
-
-// The character starting at `i`; an invalid or truncated sequence reads as one byte of U+FFFD.
-Decoded decodeAt(std::string_view text, size_t i) {
-  auto lead = static_cast<unsigned char>(text[i]);
-  size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-  if (length == 1) {
-    return {lead, 1, true};
+Utf8Char nextUtf8Char(std::string_view text) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return {lead, 1, true};
+  std::size_t length = 0;
+  char32_t code = 0;
+  // The second byte's range also rules out overlong forms, surrogates and code points beyond U+10FFFF.
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F;
+    low = lead == 0xE0 ? 0xA0 : low;
+    high = lead == 0xED ? 0x9F : high;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07;
+    low = lead == 0xF0 ? 0x90 : low;
+    high = lead == 0xF4 ? 0x8F : high;
+  } else {
+    return {kReplacement, 1, false};
   }
-  if (length > 1 && i + length <= text.size()) {
-    char32_t value = lead & (0x7F >> length);
-    bool valid = true;
-    for (size_t k = 1; k < length && valid; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      value = (value << 6) | (next & 0x3F);
+  for (std::size_t i = 1; i < length; ++i) {
+    if (i >= text.size() || byte(i) < (i == 1 ? low : 0x80) || byte(i) > (i == 1 ? high : 0xBF)) {
+      return {kReplacement, i, false};
     }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid && value >= kMinimum[length] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
-      return {value, length, true};
-    }
+    code = code << 6 | (byte(i) & 0x3F);
   }
-  return {};
+  return {code, length, true};
 }
 
-}  // namespace
+std::u32string utf8ToUtf32(std::string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    const Utf8Char next = nextUtf8Char(text);
+    out.push_back(next.code);
+    text.remove_prefix(next.length);
+  }
+  return out;
+}
 
 std::u16string utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    Decoded decoded = decodeAt(text, i);
-    char32_t code = decoded.code;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+  while (!text.empty()) {
+    const Utf8Char next = nextUtf8Char(text);
+    if (next.code >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((next.code - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((next.code - 0x10000) & 0x3FF)));
     } else {
-      out.push_back(static_cast<char16_t>(code));
+      out.push_back(static_cast<char16_t>(next.code));
     }
-    i += decoded.used;
+    text.remove_prefix(next.length);
   }
   return out;
 }
 
 bool isValidUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    Decoded decoded = decodeAt(text, i);
-    if (!decoded.valid) {
+  while (!text.empty()) {
+    const Utf8Char next = nextUtf8Char(text);
+    if (!next.valid) {
       return false;
     }
-    i += decoded.used;
+    text.remove_prefix(next.length);
   }
   return true;
 }

@@ -67,6 +67,19 @@ begin
   latin = measure.text_size('Hello')
   check('text_size height is the font size', [latin.height, latin.width > 30], [24, true])
   check('text_size of CJK', measure.text_size('漢字テスト').width > 80, true)
+  # Bad bytes measure and draw as String#scrub shows them: one replacement character per ill-formed run.
+  ["a\xF0\x9F\x98b", "\xE0\x80\x80", "\xE4\xB8\xE4\xB8\xAD"].each do |bad|
+    scrubbed = bad.dup.force_encoding('UTF-8').scrub
+    check("text_size of #{bad.b.inspect}", measure.text_size(bad).width, measure.text_size(scrubbed).width)
+    drawn = [bad, scrubbed].map do |line|
+      bitmap = plain_bitmap(200, 30)
+      bitmap.draw_text(bitmap.rect, line)
+      ink(bitmap)
+    end
+    check("draw_text of #{bad.b.inspect}", drawn[0], drawn[1])
+  end
+  check('replacement characters have width',
+        measure.text_size("\xE0\x80\x80").width > measure.text_size("\xF0\x9F\x98").width, true)
 
   text = 'Squeeze me'
   width = measure.text_size(text).width

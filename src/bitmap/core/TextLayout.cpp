@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "bitmap/core/PixelOps.h"
-#include "bitmap/core/Utf8.h"
+#include "engine/Utf.h"
 
 namespace bitmap {
 namespace {
@@ -81,7 +81,7 @@ void composeGlyph(PixelView destination, const text::Glyph& glyph, GlyphFormat f
 }  // namespace
 
 TextSize measureText(GlyphSource& glyphs, std::string_view utf8) {
-  const std::u32string codes = decodeUtf8(utf8);
+  const std::u32string codes = engine::utf8ToUtf32(utf8);
   if (codes.empty()) return {};
   return {measureWidth(glyphs, codes), glyphs.height()};
 }
@@ -105,7 +105,7 @@ std::int32_t fixedScale(double factor) {
 
 PixelRect drawText(PixelView destination, GlyphSource& glyphs, const TextStyle& style, const PixelRect& rect,
                    std::string_view utf8, int align, const std::optional<TextGradient>& gradient) {
-  const std::u32string codes = decodeUtf8(utf8);
+  const std::u32string codes = engine::utf8ToUtf32(utf8);
   if (codes.empty() || destination.empty()) return {};
   const int textWidth = measureWidth(glyphs, codes);
   const int textHeight = glyphs.height();

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "engine/Utf.h"
+
 namespace engine {
 namespace {
 
@@ -125,31 +127,6 @@ class IndexReader {
   std::size_t m_bufferPos = 0;
 };
 
-// Decodes one UTF-8 sequence at `p` (at most `left` bytes); 0 when it is not valid.
-std::size_t decodeUtf8(const unsigned char* p, std::size_t left, char32_t* cp) {
-  const unsigned char lead = p[0];
-  std::size_t length = 0;
-  char32_t value = 0;
-  char32_t minimum = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1F, minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0F, minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07, minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (length > left) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (p[i] & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF) return 0;
-  *cp = value;
-  return length;
-}
-
 char32_t lowerCodePoint(char32_t c) {
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
   // U+0130 (capital I with dot) lowers to two code points; it is left alone.
@@ -178,10 +155,9 @@ void appendUtf8(std::string& out, char32_t c) {
 std::string foldFileName(std::string_view name) {
   std::string out;
   out.reserve(name.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(name.data());
   std::size_t i = 0;
   while (i < name.size()) {
-    const unsigned char byte = p[i];
+    const auto byte = static_cast<unsigned char>(name[i]);
     if (byte < 0x80) {
       char ch = static_cast<char>(byte);
       if (ch == '\\') ch = '/';
@@ -190,18 +166,15 @@ std::string foldFileName(std::string_view name) {
       ++i;
       continue;
     }
-    char32_t cp = 0;
-    const std::size_t length = decodeUtf8(p + i, name.size() - i, &cp);
-    const char32_t lower = length ? lowerCodePoint(cp) : cp;
-    if (length == 0 || lower == cp) {
-      const std::size_t copy = length ? length : 1;
-      out.append(name.substr(i, copy));
-      i += copy;
-      continue;
+    const Utf8Char next = nextUtf8Char(name.substr(i));
+    const char32_t lower = next.valid ? lowerCodePoint(next.code) : next.code;
+    if (!next.valid || lower == next.code) {
+      out.append(name.substr(i, next.length));
+    } else {
+      // Every folded letter keeps the length of its encoding (two or three bytes).
+      appendUtf8(out, lower);
     }
-    // Every folded letter keeps the length of its encoding (two or three bytes).
-    appendUtf8(out, lower);
-    i += length;
+    i += next.length;
   }
   return out;
 }

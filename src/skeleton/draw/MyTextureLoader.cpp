@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bitmap/core/Utf8.h"
+#include "engine/Utf.h"
 #include "skeleton/runtime/Atlas.h"
 
 namespace skeleton {
@@ -14,9 +14,7 @@ constexpr std::size_t kPathUnits = 260;
 }  // namespace
 
 bool pagePathFits(std::string_view utf8Path) {
-  std::size_t units = 1;  // the terminator
-  for (char32_t code : bitmap::decodeUtf8(utf8Path)) units += code > 0xFFFF ? 2 : 1;
-  return units <= kPathUnits;
+  return engine::utf8ToUtf16(utf8Path).size() + 1 <= kPathUnits;  // with the terminator
 }
 
 MyTextureLoader::~MyTextureLoader() {
