@@ -1,31 +1,28 @@
 #include "live2d/cubism/tool/PngFile.h"
 
-#include <png.h>
-
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "bitmap/core/ImageCodec.h"
+
 namespace live2d::cubism {
 
 std::optional<CubismImage> decodePng(std::span<const std::uint8_t> bytes, std::string* error) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-    if (error) *error = image.message;
-    return std::nullopt;
-  }
-  image.format = PNG_FORMAT_RGBA;
+  std::optional<bitmap::PixelBuffer> pixels = bitmap::decodeImage(bytes, error);
+  if (!pixels) return std::nullopt;
   CubismImage out;
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  out.rgba.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr)) {
-    if (error) *error = image.message;
-    png_image_free(&image);
-    return std::nullopt;
+  out.width = pixels->width();
+  out.height = pixels->height();
+  out.rgba.reserve(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4);
+  const bitmap::ConstPixelView view = pixels->view();
+  for (int y = 0; y < view.height; ++y) {
+    for (int x = 0; x < view.width; ++x) {
+      const bitmap::Pixel p = view.at(x, y);
+      for (int channel : {bitmap::redOf(p), bitmap::greenOf(p), bitmap::blueOf(p), bitmap::alphaOf(p)}) {
+        out.rgba.push_back(static_cast<std::uint8_t>(channel));
+      }
+    }
   }
   return out;
 }
@@ -41,15 +38,19 @@ std::optional<CubismImage> readPng(const std::string& path, std::string* error) 
 }
 
 bool writePng(const std::string& path, const CubismImage& image, std::string* error) {
-  png_image info;
-  std::memset(&info, 0, sizeof info);
-  info.version = PNG_IMAGE_VERSION;
-  info.width = static_cast<png_uint_32>(image.width);
-  info.height = static_cast<png_uint_32>(image.height);
-  info.format = PNG_FORMAT_RGBA;
-  if (image.rgba.size() < PNG_IMAGE_SIZE(info) ||
-      !png_image_write_to_file(&info, path.c_str(), 0, image.rgba.data(), 0, nullptr)) {
-    if (error) *error = info.message[0] ? info.message : "image too small for its size";
+  std::optional<bitmap::PixelBuffer> pixels = bitmap::PixelBuffer::create(image.width, image.height);
+  if (!pixels ||
+      image.rgba.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4) {
+    if (error) *error = "image too small for its size";
+    return false;
+  }
+  const std::uint8_t* rgba = image.rgba.data();
+  for (bitmap::Pixel& p : std::span(pixels->data(), static_cast<std::size_t>(image.width) * image.height)) {
+    p = bitmap::makePixel(rgba[3], rgba[0], rgba[1], rgba[2]);
+    rgba += 4;
+  }
+  if (!bitmap::savePng(pixels->view(), path)) {
+    if (error) *error = "cannot write " + path;
     return false;
   }
   return true;
