@@ -6,9 +6,18 @@
 #include <vector>
 
 #include "engine/FileLayer.h"
-#include "video/private/FfmpegHandles.h"
+#include "platform/codecs/FfmpegHandles.h"
 
 namespace video {
+
+using codecs::av;
+using codecs::CodecHandle;
+using codecs::FormatHandle;
+using codecs::FrameHandle;
+using codecs::PacketHandle;
+using codecs::quietLogging;
+using codecs::ResampleHandle;
+using codecs::ScaleHandle;
 
 namespace {
 

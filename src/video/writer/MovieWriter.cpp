@@ -4,42 +4,25 @@
 #include <memory>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/codecs/FfmpegHandles.h"
 
 namespace video::writer {
 
 namespace {
 
+using codecs::CodecHandle;
+using codecs::FrameHandle;
+using codecs::PacketHandle;
+using codecs::ScaleHandle;
+
+// Only the writer makes output contexts; it opened the file itself unless the format writes none.
 struct OutputCloser {
   void operator()(AVFormatContext* context) const {
     if (context->pb != nullptr && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
     avformat_free_context(context);
   }
 };
-struct CodecFreer {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScaleFreer {
-  void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-
 using OutputHandle = std::unique_ptr<AVFormatContext, OutputCloser>;
-using CodecHandle = std::unique_ptr<AVCodecContext, CodecFreer>;
-using FrameHandle = std::unique_ptr<AVFrame, FrameFreer>;
-using PacketHandle = std::unique_ptr<AVPacket, PacketFreer>;
-using ScaleHandle = std::unique_ptr<SwsContext, ScaleFreer>;
 
 constexpr int kSamplesPerFrame = 1024;
 
@@ -156,7 +139,10 @@ bool writeSound(AVFormatContext* output, Track& track, const MovieSpec& spec, st
 }  // namespace
 
 bool writeMovie(const std::string& path, const MovieSpec& spec, std::string* error) {
-  av_log_set_level(AV_LOG_ERROR);
+  codecs::quietLogging();
+  // The shared handles free codec contexts and packets through the loaded table.
+  std::string missing;
+  if (!codecs::ffmpeg(&missing)) return fail(error, "cannot load FFmpeg (" + missing + ")");
   const bool picture = spec.width > 0 && spec.height > 0;
   const bool sound = spec.sampleRate > 0 && spec.channels > 0;
   AVFormatContext* raw = nullptr;

@@ -4,16 +4,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/mem.h>
-#include <libswresample/swresample.h>
-}
-
-#include "platform/codecs/FfmpegLibraries.h"
+#include "platform/codecs/FfmpegHandles.h"
 
 namespace audio::mixer {
 namespace {
@@ -83,14 +76,15 @@ std::int64_t parseTag(const AVDictionary* metadata, const char* key) {
 
 struct Decoder::State {
   MemoryReader memory;
-  AVIOContext* io = nullptr;
-  AVFormatContext* format = nullptr;
-  AVCodecContext* codec = nullptr;
-  SwrContext* resampler = nullptr;
+  // Declared in the order they are made, so they go in reverse: the format context before the reader under it.
+  codecs::IoHandle io;
+  codecs::FormatHandle format;
+  codecs::CodecHandle codec;
+  codecs::ResampleHandle resampler;
   AVChannelLayout resamplerInput{};
   int resamplerInputFormat = -1;
-  AVPacket* packet = nullptr;
-  AVFrame* frame = nullptr;
+  codecs::PacketHandle packet;
+  codecs::FrameHandle frame;
   int streamIndex = -1;
   bool exactTimestamps = false;
   bool inputEnded = false;
@@ -102,28 +96,13 @@ struct Decoder::State {
   State() = default;
   State(const State&) = delete;
   State& operator=(const State&) = delete;
-  ~State() {
-    swr_free(&resampler);
-    av_channel_layout_uninit(&resamplerInput);
-    av_frame_free(&frame);
-    // Nothing below was made unless the libraries were loaded.
-    if (const codecs::FfmpegLibraries* libraries = codecs::ffmpeg()) {
-      libraries->av_packet_free(&packet);
-      libraries->avcodec_free_context(&codec);
-      libraries->avformat_close_input(&format);
-      if (io) {
-        av_freep(&io->buffer);
-        libraries->avio_context_free(&io);
-      }
-    }
-  }
+  ~State() { av_channel_layout_uninit(&resamplerInput); }
 };
 
 Decoder::~Decoder() = default;
 
 std::unique_ptr<Decoder> Decoder::open(const SoundData& data, std::string* error) {
-  static std::once_flag quietLog;
-  std::call_once(quietLog, [] { av_log_set_level(AV_LOG_ERROR); });
+  codecs::quietLogging();
   std::unique_ptr<Decoder> decoder(new Decoder);
   decoder->m_data = data;
   if (!decoder->start(error)) return nullptr;
@@ -141,38 +120,41 @@ bool Decoder::start(std::string* error) {
   State& s = *m_state;
   std::string missing;
   if (!codecs::ffmpeg(&missing)) return fail("cannot load the decoders (" + missing + ")");
-  s.format = av().avformat_alloc_context();
+  s.format.reset(av().avformat_alloc_context());
   if (!s.format) return fail("out of memory");
   if (m_data.inMemory()) {
     s.memory.bytes = m_data.bytes.get();
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     if (!buffer) return fail("out of memory");
-    s.io = av().avio_alloc_context(buffer, kIoBufferBytes, 0, &s.memory, readMemory, nullptr, seekMemory);
+    s.io.reset(av().avio_alloc_context(buffer, kIoBufferBytes, 0, &s.memory, readMemory, nullptr, seekMemory));
     if (!s.io) {
       av_free(buffer);
       return fail("out of memory");
     }
-    s.format->pb = s.io;
+    s.format->pb = s.io.get();
     s.format->flags |= AVFMT_FLAG_CUSTOM_IO;
   }
-  int code = av().avformat_open_input(&s.format, m_data.inMemory() ? nullptr : m_data.path.c_str(), nullptr, nullptr);
+  // On failure avformat_open_input frees the context itself.
+  AVFormatContext* opened = s.format.release();
+  int code = av().avformat_open_input(&opened, m_data.inMemory() ? nullptr : m_data.path.c_str(), nullptr, nullptr);
+  s.format.reset(opened);
   if (code < 0) return fail("cannot open (" + errorText(code) + ")");
-  code = av().avformat_find_stream_info(s.format, nullptr);
+  code = av().avformat_find_stream_info(s.format.get(), nullptr);
   if (code < 0) return fail("cannot read the stream (" + errorText(code) + ")");
   const AVCodec* codecInfo = nullptr;
-  s.streamIndex = av().av_find_best_stream(s.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codecInfo, 0);
+  s.streamIndex = av().av_find_best_stream(s.format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codecInfo, 0);
   if (s.streamIndex < 0 || !codecInfo) return fail("no audio stream");
   const AVStream* stream = s.format->streams[s.streamIndex];
-  s.codec = av().avcodec_alloc_context3(codecInfo);
+  s.codec.reset(av().avcodec_alloc_context3(codecInfo));
   if (!s.codec) return fail("out of memory");
-  if (av().avcodec_parameters_to_context(s.codec, stream->codecpar) < 0) return fail("bad codec parameters");
-  code = av().avcodec_open2(s.codec, codecInfo, nullptr);
+  if (av().avcodec_parameters_to_context(s.codec.get(), stream->codecpar) < 0) return fail("bad codec parameters");
+  code = av().avcodec_open2(s.codec.get(), codecInfo, nullptr);
   if (code < 0) return fail("cannot open the decoder (" + errorText(code) + ")");
   const int channels = s.codec->ch_layout.nb_channels;
   if (s.codec->sample_rate <= 0 || static_cast<unsigned>(s.codec->sample_rate) > kMaxSampleRate || channels <= 0)
     return fail("unsupported sample rate or channel count");
-  s.packet = av().av_packet_alloc();
-  s.frame = av_frame_alloc();
+  s.packet.reset(av().av_packet_alloc());
+  s.frame.reset(av_frame_alloc());
   if (!s.packet || !s.frame) return fail("out of memory");
   s.exactTimestamps = s.codec->codec_id >= AV_CODEC_ID_PCM_S16LE && s.codec->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
 
@@ -194,13 +176,13 @@ bool Decoder::decodeMore() {
   State& s = *m_state;
   int errors = 0;
   while (!s.drained) {
-    int code = av().avcodec_receive_frame(s.codec, s.frame);
+    int code = av().avcodec_receive_frame(s.codec.get(), s.frame.get());
     if (code == 0) {
       errors = 0;
-      const AVFrame* f = s.frame;
+      const AVFrame* f = s.frame.get();
       if (s.resamplerInputFormat != f->format || av_channel_layout_compare(&s.resamplerInput, &f->ch_layout) != 0 ||
           !s.resampler) {
-        swr_free(&s.resampler);
+        s.resampler.reset();
         av_channel_layout_uninit(&s.resamplerInput);
         AVChannelLayout input{};
         if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f->ch_layout) == 0)
@@ -210,19 +192,21 @@ bool Decoder::decodeMore() {
         AVChannelLayout output{};
         av_channel_layout_default(&output, static_cast<int>(m_format.channels));
         const int rate = static_cast<int>(m_format.sampleRate);
-        code = swr_alloc_set_opts2(&s.resampler, &output, AV_SAMPLE_FMT_FLT, rate, &input,
+        SwrContext* made = nullptr;
+        code = swr_alloc_set_opts2(&made, &output, AV_SAMPLE_FMT_FLT, rate, &input,
                                    static_cast<AVSampleFormat>(f->format), rate, 0, nullptr);
+        s.resampler.reset(made);
         av_channel_layout_uninit(&output);
-        if (code < 0 || swr_init(s.resampler) < 0) {
+        if (code < 0 || swr_init(s.resampler.get()) < 0) {
           av_channel_layout_uninit(&input);
-          swr_free(&s.resampler);
+          s.resampler.reset();
           s.drained = true;
           return false;
         }
         s.resamplerInput = input;
         s.resamplerInputFormat = f->format;
       }
-      const int capacity = swr_get_out_samples(s.resampler, f->nb_samples);
+      const int capacity = swr_get_out_samples(s.resampler.get(), f->nb_samples);
       if (capacity > 0) {
         if (s.pendingOffset == s.pending.size()) {
           s.pending.clear();
@@ -232,11 +216,11 @@ bool Decoder::decodeMore() {
         s.pending.resize(old + static_cast<std::size_t>(capacity) * m_format.channels);
         auto* out = reinterpret_cast<std::uint8_t*>(s.pending.data() + old);
         const int converted =
-            swr_convert(s.resampler, &out, capacity, const_cast<const std::uint8_t**>(f->extended_data), f->nb_samples);
+            swr_convert(s.resampler.get(), &out, capacity, const_cast<const std::uint8_t**>(f->extended_data), f->nb_samples);
         s.pending.resize(old + static_cast<std::size_t>(std::max(converted, 0)) * m_format.channels);
       }
       s.lastFramePts = f->pts;
-      av_frame_unref(s.frame);
+      av_frame_unref(s.frame.get());
       if (s.pending.size() > s.pendingOffset) return true;
       continue;
     }
@@ -255,16 +239,16 @@ bool Decoder::decodeMore() {
       if (code == AVERROR(EAGAIN)) s.drained = true;
       continue;
     }
-    code = av().av_read_frame(s.format, s.packet);
+    code = av().av_read_frame(s.format.get(), s.packet.get());
     if (code < 0) {
       s.inputEnded = true;
-      av().avcodec_send_packet(s.codec, nullptr);
+      av().avcodec_send_packet(s.codec.get(), nullptr);
       continue;
     }
     if (s.packet->stream_index == s.streamIndex) {
-      if (av().avcodec_send_packet(s.codec, s.packet) < 0 && ++errors > kMaxConsecutiveErrors) s.drained = true;
+      if (av().avcodec_send_packet(s.codec.get(), s.packet.get()) < 0 && ++errors > kMaxConsecutiveErrors) s.drained = true;
     }
-    av().av_packet_unref(s.packet);
+    av().av_packet_unref(s.packet.get());
   }
   return false;
 }
@@ -322,8 +306,8 @@ bool Decoder::seek(std::int64_t frame) {
     const std::int64_t startTime = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
     const AVRational perSample{1, static_cast<int>(m_format.sampleRate)};
     const std::int64_t timestamp = av_rescale_q(frame, perSample, stream->time_base) + startTime;
-    if (av().av_seek_frame(s.format, s.streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
-      av().avcodec_flush_buffers(s.codec);
+    if (av().av_seek_frame(s.format.get(), s.streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
+      av().avcodec_flush_buffers(s.codec.get());
       s.pending.clear();
       s.pendingOffset = 0;
       s.inputEnded = false;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Owning handles for FFmpeg's objects, for the subsystem's sources that talk to FFmpeg. Format, codec and packet
-// objects exist only once the libraries are loaded, so their deleters may use the table.
+// Owning handles for FFmpeg's objects: the one set that the sound decoder, the video reader and the movie writer
+// hold FFmpeg's contexts, frames and packets with. Format, codec, packet and reader objects exist only once the
+// libraries are loaded (`ffmpeg()`), so their deleters use the table.
 
 #include <memory>
 
@@ -11,16 +12,22 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/mem.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
-namespace video {
-
-using codecs::av;
+namespace codecs {
 
 struct FormatCloser {
   void operator()(AVFormatContext* context) const { av().avformat_close_input(&context); }
+};
+// A custom reader's context and its buffer, which FFmpeg may have replaced by one of its own.
+struct IoFreer {
+  void operator()(AVIOContext* context) const {
+    av_freep(&context->buffer);
+    av().avio_context_free(&context);
+  }
 };
 struct CodecFreer {
   void operator()(AVCodecContext* context) const { av().avcodec_free_context(&context); }
@@ -39,13 +46,21 @@ struct ResampleFreer {
 };
 
 using FormatHandle = std::unique_ptr<AVFormatContext, FormatCloser>;
+using IoHandle = std::unique_ptr<AVIOContext, IoFreer>;
 using CodecHandle = std::unique_ptr<AVCodecContext, CodecFreer>;
 using FrameHandle = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketHandle = std::unique_ptr<AVPacket, PacketFreer>;
 using ScaleHandle = std::unique_ptr<SwsContext, ScaleFreer>;
 using ResampleHandle = std::unique_ptr<SwrContext, ResampleFreer>;
 
-// FFmpeg's warnings about the files it reads say nothing a player's user can act on.
-inline void quietLogging() { av_log_set_level(AV_LOG_ERROR); }
+// FFmpeg's warnings about the files it reads say nothing a player's user can act on. Set once, whichever thread
+// opens a file first.
+inline void quietLogging() {
+  static const bool quiet = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return true;
+  }();
+  (void)quiet;
+}
 
-}  // namespace video
+}  // namespace codecs
