@@ -1,5 +1,7 @@
 #include "bitmap/core/ImageCodec.h"
 
+// The one adapter over SDL_image, kept here rather than under platform/: decoding files into pixels is what
+// bitmap core is for, and it needs neither the window nor SDL's video subsystem.
 #include <SDL_image.h>
 #include <png.h>
 

@@ -1,5 +1,7 @@
 #include "audio/mixer/private/SdlDevice.h"
 
+// The one adapter over SDL's audio output, kept beside the mixer it feeds rather than under platform/: the mixer
+// is the only thing that plays sound, and it opens the device with no window or event loop of SDL's.
 #include <SDL.h>
 
 #include <cstdio>
