@@ -14,7 +14,7 @@ inline constexpr int kFirstSeChannel = 10;
 inline constexpr int kLastSeChannel = 19;
 
 // Internal volume for a script volume v: trunc((16^(v/100) − 1) / 15 × 100 × 1.6) within 0 … 200. The 1.6
-// is the single-precision constant widened to double, so 50 gives exactly 32 rather than 31.
+// is the single-precision constant widened to double; no whole volume truncates differently with either.
 int volumeCurve(int scriptVolume);
 // Pitch and internal volumes: 0 … 200.
 int clampPercent(int value);

@@ -32,7 +32,7 @@ TEST(IniFile, OnePairOfMatchingQuotesIsDropped) {
 
 TEST(IniFile, IntegersReadLikeTheProfileFunctions) {
   IniFile ini = IniFile::parse(
-      "[Game]\nA=640\nB= -32 \nC=12abc\nD=abc\nE=\nF=+7\nG=4294967297\n");
+      "[Game]\nA=640\nB= -32 \nC=12abc\nD=abc\nE=\nF=+7\nG=4294967297\nH=4294967295\n");
   EXPECT_EQ(ini.intValue("Game", "A", 0), 640);
   EXPECT_EQ(ini.intValue("Game", "B", 0), -32);
   EXPECT_EQ(ini.intValue("Game", "C", 0), 12);
@@ -40,6 +40,7 @@ TEST(IniFile, IntegersReadLikeTheProfileFunctions) {
   EXPECT_EQ(ini.intValue("Game", "E", 5), 0);
   EXPECT_EQ(ini.intValue("Game", "F", 0), 7);
   EXPECT_EQ(ini.intValue("Game", "G", 0), 1);
+  EXPECT_EQ(ini.intValue("Game", "H", 0), -1);
   EXPECT_EQ(ini.intValue("Game", "Missing", 544), 544);
 }
 

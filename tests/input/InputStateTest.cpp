@@ -149,8 +149,10 @@ TEST_F(InputStateTest, SetKeysMovesCodesBetweenNames) {
 TEST_F(InputStateTest, CodesAboveTheKeyRangeAreNeverHeld) {
   state.setKeys("BIG", {300, kZ});
   state.keyDown(300);
+  state.keyDown(kHighestKey);
   state.update();
   EXPECT_EQ(state.holdCount(300), 0);
+  EXPECT_EQ(state.holdCount(kHighestKey), 1);
   EXPECT_FALSE(state.press("BIG"));
 }
 
@@ -167,6 +169,15 @@ TEST_F(InputStateTest, DirectionsFromHeldKeys) {
   state.update();
   EXPECT_EQ(dir4(state.directionStrengths()), 8);
   EXPECT_EQ(dir8(state.directionStrengths()), 8);
+}
+
+TEST_F(InputStateTest, KeysHeldForTheStrengthLimitNoLongerGiveADirection) {
+  state.keyDown(kLeft);
+  for (int update = 1; update < 65535; ++update) state.update();
+  EXPECT_EQ(dir4(state.directionStrengths()), 4);
+  state.update();
+  EXPECT_EQ(dir4(state.directionStrengths()), 0);
+  EXPECT_TRUE(state.press("LEFT"));
 }
 
 TEST_F(InputStateTest, DeactivationReleasesEverythingUntilKeysGoDownAgain) {

@@ -97,6 +97,8 @@ TEST(MouseStateTest, SizeDivisorDividesRawPositionsAndRefusesZero) {
   ASSERT_TRUE(mouse.setSizeDivisor(2));
   mouse.handle(mouseMessage(kWmMouseMove, 101, -7), ScreenMapping{true, 544, 416, 544, 416});
   EXPECT_EQ(mouse.position(), (MousePoint{50, -3}));
+  mouse.handle(mouseMessage(kWmMouseMove, -10, -10), ScreenMapping{true, 544, 416, 544, 416});
+  EXPECT_EQ(mouse.position(), (MousePoint{32763, -5})) << "x is divided unsigned, y signed";
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ TEST(FadeTest, FadeInCountsUpToFullBrightness) {
 TEST(FadeTest, NoFadeKeepsAScriptBrightnessAndHugeFadesDoNotOverflow) {
   EXPECT_EQ(render::advanceFade(0, 10, 300), (render::FadeStep{0, 300}));
   EXPECT_EQ(render::advanceFade(2'000'000'000, 2'000'000'000, 255).brightness, 254);
+  EXPECT_EQ(render::advanceFade(-2'000'000'000, 2'000'000'000, 0).brightness, 1);
   EXPECT_EQ(render::advanceFade(5, 0, 255), (render::FadeStep{0, 0}));
   EXPECT_EQ(render::advanceFade(-5, 0, 0), (render::FadeStep{0, 255}));
 }
@@ -117,6 +118,7 @@ TEST(ClipTest, ViewportRectanglesStayOnScreen) {
   EXPECT_EQ(render::clipToScreen(-10, -20, 30, 40, 544, 416), (render::ClippedRect{0, 0, 20, 20}));
   EXPECT_EQ(render::clipToScreen(500, 400, 100, 100, 544, 416), (render::ClippedRect{500, 400, 44, 16}));
   EXPECT_EQ(render::clipToScreen(600, 500, 10, 10, 544, 416), (render::ClippedRect{544, 416, 0, 0}));
+  EXPECT_EQ(render::clipToScreen(10, 20, -5, -5, 544, 416), (render::ClippedRect{10, 20, 0, 0}));
   EXPECT_EQ(render::clipToScreen(0, 0, -5, 2'147'483'647, 544, 416), (render::ClippedRect{0, 0, 0, 416}));
   EXPECT_EQ(render::clipToScreen(2'147'483'600, 0, 2'147'483'647, 1, 544, 416), (render::ClippedRect{544, 0, 0, 1}));
 }

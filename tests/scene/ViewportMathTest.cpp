@@ -95,6 +95,7 @@ TEST(OverlayColour, DrawnForAColourOrAColouredFlashAndSaturates) {
   scene::startFlash(flash, &white, 10);
   const scene::OverlayColour flashed = scene::overlayColour({0, 0, 200, 128}, flash);
   EXPECT_TRUE(flashed.drawn);
+  EXPECT_TRUE(scene::overlayColour({}, flash).drawn) << "a coloured flash over no colour";
   EXPECT_EQ(flashed.colour.red, 255);
   EXPECT_EQ(flashed.colour.green, 255);
   EXPECT_EQ(flashed.opacity, 255);

@@ -84,6 +84,8 @@ TEST(GeometryMath, ScreenTransformDividesByW) {
 
   EXPECT_FALSE(scene::screenTransform(gfx::Matrix4::identity(), 1, 2, 3, 0));
   EXPECT_FALSE(scene::screenTransform(gfx::Matrix4::identity(), 1e38f, 1e38f, 0, 1e-38f));
+  const gfx::Matrix4 huge = scene::geometryMatrix({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 3e38f}, false);
+  EXPECT_FALSE(scene::screenTransform(huge, 1, 2, 3, 10)) << "w overflows to infinity";
 }
 
 TEST(GeometryMath, HomogeneousCornerKeepsThePixelWithAPositiveW) {
