@@ -62,7 +62,7 @@ class XdgTest : public testing::Test {
 TEST_F(XdgTest, FoldersFollowTheVariablesAndFallBackUnderHome) {
   EXPECT_EQ(dataHome(), m_home + "/.local/share");
   EXPECT_EQ(gameDataFolder("Quest", "/games/quest"), m_home + "/.local/share/quillon/games/Quest-75fa92d8");
-  EXPECT_EQ(installedRuntimeFolder("RPGVXAce"), m_home + "/.local/share/quillon/rtp/RPGVXAce");
+  EXPECT_EQ(installedRuntimeFolder("BasePack"), m_home + "/.local/share/quillon/rtp/BasePack");
   EXPECT_EQ(picturesFolder(), m_home + "/Pictures");
   setenv("XDG_DATA_HOME", "relative/data", 1);  // only absolute values count
   EXPECT_EQ(dataHome(), m_home + "/.local/share");

@@ -189,11 +189,11 @@ TEST(InvocationTest, OptionsComeBeforeTheWords) {
     EXPECT_EQ(invocation.gamePath, c.gamePath) << c.argv.front();
     EXPECT_EQ(invocation.commandLine, c.commandLine) << c.argv.front();
   }
-  const char* install[] = {"quillon", "--install-rtp", "/dl/RTP.zip", "RPGVXAce"};
+  const char* install[] = {"quillon", "--install-rtp", "/dl/RTP.zip", "BasePack"};
   Invocation invocation = parseInvocation(4, install);
   EXPECT_EQ(invocation.action, Action::InstallRuntime);
   EXPECT_EQ(invocation.runtimeSource, "/dl/RTP.zip");
-  EXPECT_EQ(invocation.runtimeName, "RPGVXAce");
+  EXPECT_EQ(invocation.runtimeName, "BasePack");
 }
 
 TEST(InvocationTest, ExecutablePathIsTheGameFileOrGameExeInTheFolder) {

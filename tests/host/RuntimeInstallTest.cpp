@@ -32,13 +32,13 @@ std::vector<PackageFile> named(std::initializer_list<const char*> names) {
 
 TEST(RuntimeInstallTest, PackageRootIsWhereGraphicsAndAudioAre) {
   EXPECT_EQ(packageRoot(named({"Graphics/System/Window.png", "audio/SE/a.ogg", "readme.txt"})), "");
-  EXPECT_EQ(packageRoot(named({"RPGVXAce/Graphics/a.png", "RPGVXAce/Audio/BGM/b.ogg", "notes.txt"})), "RPGVXAce/");
+  EXPECT_EQ(packageRoot(named({"BasePack/Graphics/a.png", "BasePack/Audio/BGM/b.ogg", "notes.txt"})), "BasePack/");
   EXPECT_EQ(packageRoot(named({"A/Graphics/a.png", "A/Audio/b.ogg", "B/c.txt"})), std::nullopt);
   EXPECT_EQ(packageRoot(named({"Graphics/a.png", "Fonts/b.ttf"})), std::nullopt);
   EXPECT_EQ(packageRoot(named({"Graphics", "Audio"})), std::nullopt);  // files, not folders
-  EXPECT_EQ(defaultPackageName("/dl/RTP.zip", "RPGVXAce/", false), "RPGVXAce");
-  EXPECT_EQ(defaultPackageName("/dl/RPGVXAce.zip", "", false), "RPGVXAce");
-  EXPECT_EQ(defaultPackageName("/media/RPGVXAce/", "", true), "RPGVXAce");
+  EXPECT_EQ(defaultPackageName("/dl/RTP.zip", "BasePack/", false), "BasePack");
+  EXPECT_EQ(defaultPackageName("/dl/BasePack.zip", "", false), "BasePack");
+  EXPECT_EQ(defaultPackageName("/media/BasePack/", "", true), "BasePack");
   EXPECT_FALSE(validPackageName(".."));
   EXPECT_FALSE(validPackageName("a/b"));
 }
