@@ -11,7 +11,7 @@
 
 #include "audio/ConvolutionFilter.h"
 #include "audio/mixer/AudioSource.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Fft.h"
 #include "audio/mixer/Mixer.h"
 #include "tests/audio/SoundFiles.h"
@@ -34,13 +34,13 @@ std::vector<float> response(std::size_t taps) {
   return out;
 }
 
-double mixerPerBlock(unsigned voices, bool filtered, const std::shared_ptr<mixer::WavSource>& source) {
+double mixerPerBlock(unsigned voices, bool filtered, const std::shared_ptr<mixer::MemorySource>& source) {
   mixer::Mixer mix(mixer::Mixer::Output::Offline, kRate);
   auto filter = std::make_shared<Audio_Filter>(0, response(kMaxPartitions * kPartitionFrames));
-  std::vector<std::unique_ptr<mixer::Engine>> engines;
+  std::vector<std::unique_ptr<mixer::SubMixer>> engines;
   for (unsigned v = 0; v < voices; ++v) {
-    if (v % mixer::Engine::kMaxVoices == 0) {
-      engines.push_back(std::make_unique<mixer::Engine>(mix));
+    if (v % mixer::SubMixer::kMaxVoices == 0) {
+      engines.push_back(std::make_unique<mixer::SubMixer>(mix));
       if (filtered) engines.back()->setGlobalFilter(0, filter);
     }
     const mixer::VoiceHandle handle = engines.back()->play(source, 0.5f);
@@ -89,12 +89,12 @@ double directPerBlock() {
 }  // namespace
 
 int main() {
-  const auto source = mixer::WavSource::fromSamples(test::signature(kRate * 4, 2), 2, kRate);
+  const auto source = mixer::MemorySource::fromSamples(test::signature(kRate * 4, 2), 2, kRate);
   std::printf("block: %zu stereo frames at %u Hz (%.1f us of audio); response: %u partitions of %u\n", kBlock, kRate,
               1e6 * kBlock / kRate, kMaxPartitions, kPartitionFrames);
   std::printf("%6s %10s %14s %14s %16s\n", "voices", "filtered", "plain us/blk", "filter us/blk", "filter us/voice");
   for (unsigned voices : {1u, 16u, 64u}) {
-    const unsigned filters = (voices + mixer::Engine::kMaxVoices - 1) / mixer::Engine::kMaxVoices;
+    const unsigned filters = (voices + mixer::SubMixer::kMaxVoices - 1) / mixer::SubMixer::kMaxVoices;
     const double plain = mixerPerBlock(voices, false, source);
     const double filtered = mixerPerBlock(voices, true, source);
     std::printf("%6u %10u %14.2f %14.2f %16.2f\n", voices, filters, plain, filtered, filtered / voices);

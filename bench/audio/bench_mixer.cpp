@@ -14,7 +14,7 @@
 
 #include "tests/audio/SoundFiles.h"
 #include "audio/mixer/AudioSource.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Mixer.h"
 
 using namespace audio::mixer;
@@ -60,11 +60,11 @@ double floorPerBlock(unsigned voices, const std::vector<float>& samples) {
   return perBlock;
 }
 
-double mixerPerBlock(unsigned voices, float speed, const std::shared_ptr<WavSource>& source) {
+double mixerPerBlock(unsigned voices, float speed, const std::shared_ptr<MemorySource>& source) {
   Mixer mixer(Mixer::Output::Offline, kRate);
-  std::vector<std::unique_ptr<Engine>> engines;
+  std::vector<std::unique_ptr<SubMixer>> engines;
   for (unsigned v = 0; v < voices; ++v) {
-    if (v % Engine::kMaxVoices == 0) engines.push_back(std::make_unique<Engine>(mixer));
+    if (v % SubMixer::kMaxVoices == 0) engines.push_back(std::make_unique<SubMixer>(mixer));
     const VoiceHandle handle = engines.back()->play(source, 0.5f);
     engines.back()->setLooping(handle, true);
     engines.back()->setRelativePlaySpeed(handle, speed);
@@ -82,7 +82,7 @@ double mixerPerBlock(unsigned voices, float speed, const std::shared_ptr<WavSour
 
 int main() {
   const auto samples = audio::test::signature(kRate * 10, 2);
-  const auto source = WavSource::fromSamples(samples, 2, kRate);
+  const auto source = MemorySource::fromSamples(samples, 2, kRate);
   std::printf("block: %zu stereo frames at %u Hz (%.1f us of audio)\n", kBlock, kRate, 1e6 * kBlock / kRate);
   std::printf("%6s %14s %14s %14s %16s\n", "voices", "floor us/blk", "1.0x us/blk", "1.1x us/blk", "1.1x us/voice");
   for (unsigned voices : {1u, 16u, 64u}) {
@@ -99,7 +99,7 @@ int main() {
     return 0;
   }
   const auto start = Clock::now();
-  const auto whole = WavSource::load(SoundData::fromFile(path));
+  const auto whole = MemorySource::load(SoundData::fromFile(path));
   const double ms = microseconds(Clock::now() - start) / 1000.0;
   std::printf("decode 3-minute Ogg Vorbis whole: %.1f ms (%.0fx real time), %lld frames\n", ms,
               180000.0 / std::max(ms, 1e-3), whole ? static_cast<long long>(whole->lengthFrames()) : -1LL);

@@ -230,7 +230,7 @@ void slotStop(AudioSlot& slot) {
 }
 
 void slotClearFilter(AudioSlot& slot, int index) {
-  if (index < 0 || index >= static_cast<int>(mixer::Engine::kFilterSlots)) return;
+  if (index < 0 || index >= static_cast<int>(mixer::SubMixer::kFilterSlots)) return;
   if (Audio_WavePlayer* player = slotPlayer(slot)) player->engine().setGlobalFilter(static_cast<unsigned>(index), nullptr);
 }
 
@@ -245,7 +245,7 @@ void slotSetFilter(AudioSlot& slot, int index, int kind, Value samples) {
   // straight through this frame.
   const long count = api.ary_length(samples);
   for (long i = 0; i < count; ++i) api.num2dbl(api.ary_entry(samples, i));
-  if (index < 0 || index >= static_cast<int>(mixer::Engine::kFilterSlots)) return;
+  if (index < 0 || index >= static_cast<int>(mixer::SubMixer::kFilterSlots)) return;
   Audio_WavePlayer* player = slotPlayer(slot);
   if (!player) return;
   std::vector<float> values;
@@ -259,7 +259,7 @@ void slotSetFilter(AudioSlot& slot, int index, int kind, Value samples) {
 }
 
 int slotGetFilterIntensity(const AudioSlot& slot, int index) {
-  if (index < 0 || index >= static_cast<int>(mixer::Engine::kFilterSlots)) return 0;
+  if (index < 0 || index >= static_cast<int>(mixer::SubMixer::kFilterSlots)) return 0;
   Audio_WavePlayer* player = slotPlayer(slot);
   if (!player) return 0;
   const float wet = player->engine().filterParameter(static_cast<unsigned>(index), mixer::FilterInstance::kWet);
@@ -267,7 +267,7 @@ int slotGetFilterIntensity(const AudioSlot& slot, int index) {
 }
 
 void slotSetFilterIntensity(AudioSlot& slot, int index, int value) {
-  if (index < 0 || index >= static_cast<int>(mixer::Engine::kFilterSlots)) return;
+  if (index < 0 || index >= static_cast<int>(mixer::SubMixer::kFilterSlots)) return;
   if (Audio_WavePlayer* player = slotPlayer(slot))
     player->engine().setFilterParameter(static_cast<unsigned>(index), mixer::FilterInstance::kWet,
                                         static_cast<float>(std::clamp(value, 0, 100)) / 100.0f);

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "audio/AudioPlayer.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 
 namespace audio {
 
@@ -39,14 +39,14 @@ class Audio_MidiPlayer final : public Audio_Player {
   // Makes the synthesiser (loading the SoundFont) unless it exists; false, with a log line, when none can be made.
   bool prepareSynth();
 
-  mixer::Engine& engine() { return m_engine; }
+  mixer::SubMixer& engine() { return m_engine; }
 
  private:
   bool stepControl();
 
   mixer::Mixer& m_mixer;
   SourceCache& m_sources;
-  mixer::Engine m_engine;
+  mixer::SubMixer m_engine;
   std::shared_ptr<midi::MidiSynth> m_synth;
   std::mutex m_sourceMutex;
   std::shared_ptr<midi::MidiSource> m_source;

@@ -94,7 +94,7 @@ void SourceCache::loaderMain() {
     m_busy = true;
     lock.unlock();
     std::string error;
-    std::shared_ptr<mixer::WavSource> sound = mixer::WavSource::load(job.data, &error);
+    std::shared_ptr<mixer::MemorySource> sound = mixer::MemorySource::load(job.data, &error);
     lock.lock();
     m_busy = false;
     if (sound) {

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "audio/AudioPlayer.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 
 namespace audio {
 
@@ -37,14 +37,14 @@ class Audio_WavePlayer final : public Audio_Player {
 
   // The internal volume a play starts at.
   void setDefaultVolume(int volume) { m_defaultVolume.store(volume); }
-  mixer::Engine& engine() { return m_engine; }
+  mixer::SubMixer& engine() { return m_engine; }
   mixer::VoiceHandle voice() const { return m_voice.load(); }
 
  private:
   void apply();
 
   SourceCache& m_sources;
-  mixer::Engine m_engine;
+  mixer::SubMixer m_engine;
   std::atomic<mixer::VoiceHandle> m_voice = 0;
   std::mutex m_sourceMutex;
   std::shared_ptr<mixer::AudioSource> m_source;

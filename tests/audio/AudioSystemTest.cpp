@@ -242,7 +242,7 @@ TEST_F(AudioSystemTest, SmallSoundsStreamFirstThenPlayFromMemory) {
   m_sources.waitForLoader();
   EXPECT_EQ(m_sources.loadState("small"), SourceCache::LoadState::Decoded);
   auto second = m_sources.acquire("small");
-  ASSERT_NE(dynamic_cast<mixer::WavSource*>(second.get()), nullptr);
+  ASSERT_NE(dynamic_cast<mixer::MemorySource*>(second.get()), nullptr);
   EXPECT_EQ(second->lengthFrames(), 5000);
 
   auto large = m_sources.acquire("large");

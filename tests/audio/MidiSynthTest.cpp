@@ -9,13 +9,13 @@
 #include "tests/audio/SoundFiles.h"
 #include "audio/midi/MidiControl.h"
 #include "audio/midi/MidiSource.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Mixer.h"
 
 namespace audio::midi {
 namespace {
 
-using mixer::Engine;
+using mixer::SubMixer;
 using mixer::Mixer;
 using mixer::VoiceHandle;
 using test::makeMidi;
@@ -55,7 +55,7 @@ class MidiSynthTest : public ::testing::Test {
 
   std::shared_ptr<MidiSynth> m_synth;
   Mixer m_mixer{Mixer::Output::Offline, kRate};
-  Engine m_engine{m_mixer};
+  SubMixer m_engine{m_mixer};
 };
 
 TEST_F(MidiSynthTest, EventTicksBecomeSamplePositionsAtTheFileTempo) {

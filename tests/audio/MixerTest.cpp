@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "tests/audio/SoundFiles.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 
 namespace audio::mixer {
 namespace {
@@ -37,12 +37,12 @@ Rendered render(Mixer& mixer, std::size_t frames) {
 class MixerTest : public ::testing::Test {
  protected:
   Mixer m_mixer{Mixer::Output::Offline, kRate};
-  Engine m_engine{m_mixer};
+  SubMixer m_engine{m_mixer};
 };
 
 TEST_F(MixerTest, UnitSpeedCopiesFramesExactly) {
   const auto samples = signature(3000, 2);
-  const auto source = WavSource::fromSamples(samples, 2, kRate);
+  const auto source = MemorySource::fromSamples(samples, 2, kRate);
   m_engine.play(source);
   const Rendered out = render(m_mixer, 3000);
   for (std::size_t i = 0; i < 3000; ++i) {
@@ -62,7 +62,7 @@ class GainTest : public MixerTest, public ::testing::WithParamInterface<GainCase
 
 TEST_P(GainTest, VolumeAndPanScaleEachSide) {
   const GainCase c = GetParam();
-  const auto source = WavSource::fromSamples(std::vector<float>(8192 * 2, 0.25f), 2, kRate);
+  const auto source = MemorySource::fromSamples(std::vector<float>(8192 * 2, 0.25f), 2, kRate);
   const VoiceHandle voice = m_engine.play(source, c.volume, c.pan);
   render(m_mixer, 1024);
   const Rendered out = render(m_mixer, 512);
@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Table, GainTest,
                                            GainCase{2.0f, 1.0f, 0.0f, 2.0f * 0.25f / 0.25f}));
 
 TEST_F(MixerTest, VolumeChangesRampAcrossOneBlock) {
-  const auto source = WavSource::fromSamples(std::vector<float>(8192, 0.2f), 1, kRate);
+  const auto source = MemorySource::fromSamples(std::vector<float>(8192, 0.2f), 1, kRate);
   const VoiceHandle voice = m_engine.play(source, 1.0f);
   render(m_mixer, 512);
   m_engine.setVolume(voice, 0.0f);
@@ -90,8 +90,8 @@ TEST_F(MixerTest, VolumeChangesRampAcrossOneBlock) {
 }
 
 TEST_F(MixerTest, RoundOffClippingIsLinearToHalfScaleThenBounded) {
-  const auto quiet = WavSource::fromSamples(std::vector<float>(4096, 0.5f), 1, kRate);
-  const auto loud = WavSource::fromSamples(std::vector<float>(4096, 0.6f), 1, kRate);
+  const auto quiet = MemorySource::fromSamples(std::vector<float>(4096, 0.5f), 1, kRate);
+  const auto loud = MemorySource::fromSamples(std::vector<float>(4096, 0.6f), 1, kRate);
   const VoiceHandle voice = m_engine.play(quiet);
   EXPECT_FLOAT_EQ(render(m_mixer, 512).left[10], 0.5f);
   m_engine.stop(voice);
@@ -110,7 +110,7 @@ TEST_F(MixerTest, RoundOffClippingIsLinearToHalfScaleThenBounded) {
 
 TEST_F(MixerTest, SeekLandsOnTheExactFrame) {
   const auto samples = signature(40000, 1);
-  const VoiceHandle voice = m_engine.play(WavSource::fromSamples(samples, 1, kRate));
+  const VoiceHandle voice = m_engine.play(MemorySource::fromSamples(samples, 1, kRate));
   // The mixer works in whole blocks, so positions are checked on block boundaries.
   render(m_mixer, 1024);
   EXPECT_EQ(m_engine.positionFrames(voice), 1024);
@@ -125,7 +125,7 @@ TEST_F(MixerTest, SeekLandsOnTheExactFrame) {
 
 TEST_F(MixerTest, SeekAtOtherSpeedsReportsThePositionOfTheFrameHeard) {
   const auto samples = signature(40000, 1);
-  const VoiceHandle voice = m_engine.play(WavSource::fromSamples(samples, 1, kRate));
+  const VoiceHandle voice = m_engine.play(MemorySource::fromSamples(samples, 1, kRate));
   m_engine.setRelativePlaySpeed(voice, 1.5f);
   m_engine.seekFrames(voice, 20000);
   render(m_mixer, 1024);
@@ -134,7 +134,7 @@ TEST_F(MixerTest, SeekAtOtherSpeedsReportsThePositionOfTheFrameHeard) {
 
 TEST_F(MixerTest, LoopWrapsFromLoopEndToLoopPointSampleExactly) {
   const auto samples = signature(5000, 2);
-  auto source = WavSource::fromSamples(samples, 2, kRate);
+  auto source = MemorySource::fromSamples(samples, 2, kRate);
   source->setLoopRange(1000, 4000);
   const VoiceHandle voice = m_engine.play(source);
   m_engine.setLooping(voice, true);
@@ -151,7 +151,7 @@ TEST_F(MixerTest, LoopWrapsFromLoopEndToLoopPointSampleExactly) {
 
 TEST_F(MixerTest, LoopPointSetOnTheVoiceOverridesTheSource) {
   const auto samples = signature(3000, 1);
-  const VoiceHandle voice = m_engine.play(WavSource::fromSamples(samples, 1, kRate));
+  const VoiceHandle voice = m_engine.play(MemorySource::fromSamples(samples, 1, kRate));
   m_engine.setLooping(voice, true);
   m_engine.setLoopPoint(voice, 2500);
   const Rendered out = render(m_mixer, 4000);
@@ -161,7 +161,7 @@ TEST_F(MixerTest, LoopPointSetOnTheVoiceOverridesTheSource) {
 }
 
 TEST_F(MixerTest, NonLoopingVoiceEndsAndItsHandleGoesInvalid) {
-  const VoiceHandle voice = m_engine.play(WavSource::fromSamples(signature(1500, 1), 1, kRate));
+  const VoiceHandle voice = m_engine.play(MemorySource::fromSamples(signature(1500, 1), 1, kRate));
   EXPECT_TRUE(m_engine.isValidVoiceHandle(voice));
   const Rendered out = render(m_mixer, 2048);
   EXPECT_EQ(out.left[1600], 0.0f);
@@ -170,7 +170,7 @@ TEST_F(MixerTest, NonLoopingVoiceEndsAndItsHandleGoesInvalid) {
 }
 
 TEST_F(MixerTest, HandlesOfStoppedOrReplacedVoicesStayInvalid) {
-  const auto source = WavSource::fromSamples(std::vector<float>(100000, 0.1f), 1, kRate);
+  const auto source = MemorySource::fromSamples(std::vector<float>(100000, 0.1f), 1, kRate);
   const VoiceHandle first = m_engine.play(source);
   m_engine.stop(first);
   EXPECT_FALSE(m_engine.isValidVoiceHandle(first));
@@ -183,7 +183,7 @@ TEST_F(MixerTest, HandlesOfStoppedOrReplacedVoicesStayInvalid) {
   EXPECT_FALSE(m_engine.isValidVoiceHandle(0xffffffffu));
 
   std::vector<VoiceHandle> handles;
-  for (unsigned i = 0; i < Engine::kMaxVoices + 3; ++i) handles.push_back(m_engine.play(source));
+  for (unsigned i = 0; i < SubMixer::kMaxVoices + 3; ++i) handles.push_back(m_engine.play(source));
   // Beyond the voice limit the oldest voices make room.
   EXPECT_FALSE(m_engine.isValidVoiceHandle(second));
   EXPECT_FALSE(m_engine.isValidVoiceHandle(handles[0]));
@@ -192,7 +192,7 @@ TEST_F(MixerTest, HandlesOfStoppedOrReplacedVoicesStayInvalid) {
 
 TEST_F(MixerTest, PauseHoldsThePositionAndResumeContinuesExactly) {
   const auto samples = signature(20000, 1);
-  const VoiceHandle voice = m_engine.play(WavSource::fromSamples(samples, 1, kRate));
+  const VoiceHandle voice = m_engine.play(MemorySource::fromSamples(samples, 1, kRate));
   render(m_mixer, 1024);
   m_engine.setPause(voice, true);
   EXPECT_TRUE(m_engine.pause(voice));
@@ -204,7 +204,7 @@ TEST_F(MixerTest, PauseHoldsThePositionAndResumeContinuesExactly) {
 }
 
 TEST_F(MixerTest, ZeroSpeedHoldsTheVoiceSilent) {
-  const VoiceHandle voice = m_engine.play(WavSource::fromSamples(std::vector<float>(8192, 0.3f), 1, kRate));
+  const VoiceHandle voice = m_engine.play(MemorySource::fromSamples(std::vector<float>(8192, 0.3f), 1, kRate));
   m_engine.setRelativePlaySpeed(voice, 0.0f);
   EXPECT_EQ(render(m_mixer, 1024).left[500], 0.0f);
   EXPECT_EQ(m_engine.positionFrames(voice), 0);
@@ -212,14 +212,14 @@ TEST_F(MixerTest, ZeroSpeedHoldsTheVoiceSilent) {
 }
 
 TEST_F(MixerTest, EnginesAddUp) {
-  Engine other(m_mixer);
-  m_engine.play(WavSource::fromSamples(std::vector<float>(4096, 0.125f), 1, kRate));
-  other.play(WavSource::fromSamples(std::vector<float>(4096, 0.25f), 1, kRate));
+  SubMixer other(m_mixer);
+  m_engine.play(MemorySource::fromSamples(std::vector<float>(4096, 0.125f), 1, kRate));
+  other.play(MemorySource::fromSamples(std::vector<float>(4096, 0.25f), 1, kRate));
   EXPECT_FLOAT_EQ(render(m_mixer, 512).left[7], 0.375f);
 }
 
 TEST_F(MixerTest, ControlCallsFromManyThreadsWhileRendering) {
-  const auto source = WavSource::fromSamples(signature(4000, 1), 1, kRate);
+  const auto source = MemorySource::fromSamples(signature(4000, 1), 1, kRate);
   std::atomic<bool> done = false;
   std::thread renderer([&] {
     while (!done) render(m_mixer, 512);
@@ -233,7 +233,7 @@ TEST_F(MixerTest, ControlCallsFromManyThreadsWhileRendering) {
         m_engine.seekFrames(voice, i * 7);
         if (i % 3 == 0) m_engine.stop(voice);
         if (i % 50 == 0) {
-          Engine extra(m_mixer);
+          SubMixer extra(m_mixer);
           extra.play(source);
         }
       }
@@ -259,7 +259,7 @@ class ResampleTest : public MixerTest, public ::testing::WithParamInterface<Resa
 
 TEST_P(ResampleTest, ToneMovesBySpeedWithoutSpurs) {
   const ResampleCase c = GetParam();
-  const auto source = WavSource::fromSamples(sine(c.toneHz, 0.4, c.sourceRate, c.sourceRate * 2), 1, c.sourceRate);
+  const auto source = MemorySource::fromSamples(sine(c.toneHz, 0.4, c.sourceRate, c.sourceRate * 2), 1, c.sourceRate);
   const VoiceHandle voice = m_engine.play(source);
   m_engine.setRelativePlaySpeed(voice, c.speed);
   render(m_mixer, 2048);
@@ -284,8 +284,8 @@ TEST(MixerResample, StereoChannelsMatchTheirMonoVoices) {
   for (std::size_t i = 0; i < left.size(); ++i) both.insert(both.end(), {left[i], right[i]});
   const auto play = [](const std::vector<float>& samples, unsigned channels) {
     Mixer mixer{Mixer::Output::Offline, kRate};
-    Engine engine{mixer};
-    engine.setRelativePlaySpeed(engine.play(WavSource::fromSamples(samples, channels, kRate)), 1.37f);
+    SubMixer engine{mixer};
+    engine.setRelativePlaySpeed(engine.play(MemorySource::fromSamples(samples, channels, kRate)), 1.37f);
     return render(mixer, 8000);
   };
   const Rendered stereo = play(both, 2), leftOnly = play(left, 1), rightOnly = play(right, 1);
@@ -296,7 +296,7 @@ TEST(MixerResample, StereoChannelsMatchTheirMonoVoices) {
 }
 
 TEST_F(MixerTest, TonesAboveNyquistAfterSpeedUpAreRemoved) {
-  const auto source = WavSource::fromSamples(sine(15000.0, 0.5, kRate, kRate * 2), 1, kRate);
+  const auto source = MemorySource::fromSamples(sine(15000.0, 0.5, kRate, kRate * 2), 1, kRate);
   const VoiceHandle voice = m_engine.play(source);
   m_engine.setRelativePlaySpeed(voice, 2.0f);
   render(m_mixer, 2048);
@@ -323,7 +323,7 @@ class InvertFilter : public Filter {
 };
 
 TEST_F(MixerTest, GlobalFilterBlendsByItsWetParameter) {
-  m_engine.play(WavSource::fromSamples(std::vector<float>(44100, 0.2f), 1, kRate));
+  m_engine.play(MemorySource::fromSamples(std::vector<float>(44100, 0.2f), 1, kRate));
   auto filter = std::make_shared<InvertFilter>();
   m_engine.setGlobalFilter(3, filter);
   EXPECT_TRUE(m_engine.hasGlobalFilter(3));
@@ -345,9 +345,9 @@ TEST_F(MixerTest, GlobalFilterBlendsByItsWetParameter) {
 }
 
 TEST_F(MixerTest, FilterSlotsOutOfRangeAreIgnored) {
-  m_engine.setGlobalFilter(Engine::kFilterSlots, std::make_shared<InvertFilter>());
-  EXPECT_FALSE(m_engine.hasGlobalFilter(Engine::kFilterSlots));
-  EXPECT_EQ(m_engine.filterParameter(Engine::kFilterSlots, 0), 0.0f);
+  m_engine.setGlobalFilter(SubMixer::kFilterSlots, std::make_shared<InvertFilter>());
+  EXPECT_FALSE(m_engine.hasGlobalFilter(SubMixer::kFilterSlots));
+  EXPECT_EQ(m_engine.filterParameter(SubMixer::kFilterSlots, 0), 0.0f);
   EXPECT_EQ(m_engine.filterParameter(0, 0), 0.0f);
   m_engine.setFilterParameter(0, 0, 0.5f);
   m_engine.setGlobalFilter(0, std::make_shared<InvertFilter>());
@@ -359,8 +359,8 @@ TEST(MixerDevice, OpensTheDummyDriverAndPlaysInRealTime) {
   Mixer mixer(Mixer::Output::Device);
   EXPECT_FALSE(mixer.offline());
   EXPECT_GT(mixer.sampleRate(), 0u);
-  Engine engine(mixer);
-  const VoiceHandle voice = engine.play(WavSource::fromSamples(std::vector<float>(2205, 0.1f), 1, 44100));
+  SubMixer engine(mixer);
+  const VoiceHandle voice = engine.play(MemorySource::fromSamples(std::vector<float>(2205, 0.1f), 1, 44100));
   EXPECT_TRUE(engine.isValidVoiceHandle(voice));
   for (int i = 0; i < 200 && engine.isValidVoiceHandle(voice); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

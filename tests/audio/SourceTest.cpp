@@ -5,7 +5,7 @@
 #include <random>
 
 #include "tests/audio/SoundFiles.h"
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Mixer.h"
 
 namespace audio::mixer {
@@ -27,9 +27,9 @@ std::vector<float> renderLeft(Mixer& mixer, std::size_t frames, unsigned channel
   return out;
 }
 
-TEST(WavSourceTest, DecodesHandWrittenPcm) {
+TEST(MemorySourceTest, DecodesHandWrittenPcm) {
   const auto samples = signature(1000, 2);
-  const auto source = WavSource::load(SoundData::fromMemory(makeWav(samples, 2, 22050), "memory.wav"));
+  const auto source = MemorySource::load(SoundData::fromMemory(makeWav(samples, 2, 22050), "memory.wav"));
   ASSERT_TRUE(source);
   EXPECT_EQ(source->sampleRate(), 22050u);
   EXPECT_EQ(source->channels(), 2u);
@@ -38,9 +38,9 @@ TEST(WavSourceTest, DecodesHandWrittenPcm) {
     ASSERT_NEAR(source->samples()[i], samples[i], 1.0 / 32767) << i;
 }
 
-TEST(WavSourceTest, WiderThanStereoIsMixedDown) {
+TEST(MemorySourceTest, WiderThanStereoIsMixedDown) {
   const auto samples = signature(500, 6);
-  const auto source = WavSource::load(SoundData::fromMemory(makeWav(samples, 6, kRate)));
+  const auto source = MemorySource::load(SoundData::fromMemory(makeWav(samples, 6, kRate)));
   ASSERT_TRUE(source);
   EXPECT_EQ(source->channels(), 2u);
   EXPECT_EQ(source->lengthFrames(), 500);
@@ -60,13 +60,13 @@ class FormatTest : public ::testing::TestWithParam<const char*> {
     else if (kind == "ogg") made = encodeFile(m_path, "ogg", "libvorbis", m_samples, 2, kRate);
     else if (kind == "mp3") made = encodeFile(m_path, "mp3", "libmp3lame", m_samples, 2, kRate);
     if (!made) GTEST_SKIP() << "FFmpeg has no encoder for " << kind;
-    m_whole = WavSource::load(SoundData::fromFile(m_path));
+    m_whole = MemorySource::load(SoundData::fromFile(m_path));
     ASSERT_TRUE(m_whole);
   }
 
   std::vector<float> m_samples;
   std::string m_path;
-  std::shared_ptr<WavSource> m_whole;
+  std::shared_ptr<MemorySource> m_whole;
 };
 
 TEST_P(FormatTest, StreamMatchesWholeDecodeAndSeeksExactly) {
@@ -74,7 +74,7 @@ TEST_P(FormatTest, StreamMatchesWholeDecodeAndSeeksExactly) {
   ASSERT_TRUE(stream);
   EXPECT_EQ(stream->sampleRate(), kRate);
   Mixer mixer(Mixer::Output::Offline, kRate);
-  Engine engine(mixer, Clipping::None);
+  SubMixer engine(mixer, Clipping::None);
   const VoiceHandle voice = engine.play(stream);
   const std::vector<float>& whole = m_whole->samples();
   const auto compare = [&](std::int64_t from, std::size_t frames) {
@@ -94,7 +94,7 @@ TEST_P(FormatTest, StreamFromMemoryMatchesStreamFromFile) {
   const auto stream = StreamSource::open(SoundData::fromMemory(readFile(m_path), "memory"));
   ASSERT_TRUE(stream);
   Mixer mixer(Mixer::Output::Offline, kRate);
-  Engine engine(mixer, Clipping::None);
+  SubMixer engine(mixer, Clipping::None);
   engine.play(stream);
   const auto out = renderLeft(mixer, 4096, 1);
   for (std::size_t i = 0; i < 4096; ++i) ASSERT_EQ(out[i], m_whole->samples()[2 * i + 1]);
@@ -105,14 +105,14 @@ TEST_P(FormatTest, TruncatedFilesFailCleanlyOrPlayWhatTheyHold) {
   for (std::size_t size : {std::size_t{0}, std::size_t{3}, std::size_t{40}, bytes.size() / 3, bytes.size() - 1}) {
     const std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
     std::string error;
-    const auto whole = WavSource::load(SoundData::fromMemory(part, "part"), &error);
+    const auto whole = MemorySource::load(SoundData::fromMemory(part, "part"), &error);
     if (!whole) {
       EXPECT_FALSE(error.empty());
     }
     const auto stream = StreamSource::open(SoundData::fromMemory(part, "part"));
     if (!stream) continue;
     Mixer mixer(Mixer::Output::Offline, kRate);
-    Engine engine(mixer);
+    SubMixer engine(mixer);
     const VoiceHandle voice = engine.play(stream);
     for (int i = 0; i < 400 && engine.isValidVoiceHandle(voice); ++i) renderLeft(mixer, 2048);
     EXPECT_FALSE(engine.isValidVoiceHandle(voice)) << "a truncated stream must end";
@@ -134,7 +134,7 @@ class LoopTagTest : public ::testing::Test {
 };
 
 TEST_F(LoopTagTest, TagsGiveLoopPointAndEnd) {
-  const auto whole = WavSource::load(SoundData::fromFile(m_path));
+  const auto whole = MemorySource::load(SoundData::fromFile(m_path));
   const auto stream = StreamSource::open(SoundData::fromFile(m_path));
   ASSERT_TRUE(whole && stream);
   EXPECT_EQ(whole->loopPointFrames(), 20000);
@@ -144,11 +144,11 @@ TEST_F(LoopTagTest, TagsGiveLoopPointAndEnd) {
 }
 
 TEST_F(LoopTagTest, StreamedLoopWrapsSampleExactly) {
-  const auto whole = WavSource::load(SoundData::fromFile(m_path));
+  const auto whole = MemorySource::load(SoundData::fromFile(m_path));
   const auto stream = StreamSource::open(SoundData::fromFile(m_path));
   ASSERT_TRUE(whole && stream);
   Mixer mixer(Mixer::Output::Offline, kRate);
-  Engine engine(mixer, Clipping::None);
+  SubMixer engine(mixer, Clipping::None);
   const VoiceHandle voice = engine.play(stream);
   engine.setLooping(voice, true);
   engine.setLoopPoint(voice, stream->loopPointFrames());
@@ -168,7 +168,7 @@ TEST(StreamSourceTest, LoopingSwitchedOnLateStillLoops) {
   const auto stream = StreamSource::open(SoundData::fromMemory(makeWav(samples, 1, kRate)));
   ASSERT_TRUE(stream);
   Mixer mixer(Mixer::Output::Offline, kRate);
-  Engine engine(mixer, Clipping::None);
+  SubMixer engine(mixer, Clipping::None);
   const VoiceHandle voice = engine.play(stream);
   renderLeft(mixer, 512);
   engine.setLooping(voice, true);
@@ -181,7 +181,7 @@ TEST(StreamSourceTest, LoopStartPastTheEndEndsInsteadOfSpinning) {
   const auto stream = StreamSource::open(SoundData::fromMemory(makeWav(signature(3000, 1), 1, kRate)));
   ASSERT_TRUE(stream);
   Mixer mixer(Mixer::Output::Offline, kRate);
-  Engine engine(mixer);
+  SubMixer engine(mixer);
   const VoiceHandle voice = engine.play(stream);
   engine.setLooping(voice, true);
   engine.setLoopPoint(voice, 1000000);
@@ -199,7 +199,7 @@ TEST(CorruptSoundTest, GarbageIsRefusedWithAMessage) {
   };
   for (const auto& bytes : inputs) {
     std::string error;
-    EXPECT_FALSE(WavSource::load(SoundData::fromMemory(bytes, "bad"), &error)) << bytes.size();
+    EXPECT_FALSE(MemorySource::load(SoundData::fromMemory(bytes, "bad"), &error)) << bytes.size();
     EXPECT_NE(error.find("bad"), std::string::npos) << error;
   }
   std::string error;
@@ -214,7 +214,7 @@ TEST(CorruptSoundTest, RandomAndMangledBytesNeverCrashOrHang) {
   std::vector<std::vector<std::uint8_t>> seeds = {valid};
   if (encodeFile(ogg, "ogg", "libvorbis", signature(8000, 1), 1, kRate)) seeds.push_back(readFile(ogg));
   Mixer mixer(Mixer::Output::Offline, kRate);
-  Engine engine(mixer);
+  SubMixer engine(mixer);
   for (int round = 0; round < 60; ++round) {
     std::vector<std::uint8_t> bytes;
     if (round % 3 == 0) {
@@ -225,7 +225,7 @@ TEST(CorruptSoundTest, RandomAndMangledBytesNeverCrashOrHang) {
       for (int flips = 0; flips < 20; ++flips) bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random());
       bytes.resize(bytes.size() - random() % (bytes.size() / 2));
     }
-    if (auto whole = WavSource::load(SoundData::fromMemory(bytes))) engine.play(whole);
+    if (auto whole = MemorySource::load(SoundData::fromMemory(bytes))) engine.play(whole);
     if (auto stream = StreamSource::open(SoundData::fromMemory(bytes))) {
       const VoiceHandle voice = engine.play(stream);
       engine.seekFrames(voice, static_cast<std::int64_t>(random() % 100000));

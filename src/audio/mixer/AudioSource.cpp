@@ -18,10 +18,10 @@ constexpr std::size_t kDecodeChunkFrames = 8192;
 
 AudioSource::~AudioSource() = default;
 
-std::shared_ptr<WavSource> WavSource::load(const SoundData& data, std::string* error) {
+std::shared_ptr<MemorySource> MemorySource::load(const SoundData& data, std::string* error) {
   std::unique_ptr<Decoder> decoder = Decoder::open(data, error);
   if (!decoder) return nullptr;
-  std::shared_ptr<WavSource> source(new WavSource);
+  std::shared_ptr<MemorySource> source(new MemorySource);
   const SoundFormat& format = decoder->format();
   source->m_sampleRate = format.sampleRate;
   source->m_channels = format.channels;
@@ -47,9 +47,9 @@ std::shared_ptr<WavSource> WavSource::load(const SoundData& data, std::string* e
   return source;
 }
 
-std::shared_ptr<WavSource> WavSource::fromSamples(std::vector<float> samples, unsigned channels,
+std::shared_ptr<MemorySource> MemorySource::fromSamples(std::vector<float> samples, unsigned channels,
                                                   unsigned sampleRate) {
-  std::shared_ptr<WavSource> source(new WavSource);
+  std::shared_ptr<MemorySource> source(new MemorySource);
   source->m_channels = channels == 1 ? 1 : 2;
   source->m_sampleRate = sampleRate == 0 ? 44100 : sampleRate;
   samples.resize(samples.size() - samples.size() % source->m_channels);
@@ -57,16 +57,16 @@ std::shared_ptr<WavSource> WavSource::fromSamples(std::vector<float> samples, un
   return source;
 }
 
-std::int64_t WavSource::lengthFrames() const { return static_cast<std::int64_t>(m_samples.size() / m_channels); }
+std::int64_t MemorySource::lengthFrames() const { return static_cast<std::int64_t>(m_samples.size() / m_channels); }
 
-void WavSource::setLoopRange(std::int64_t startFrames, std::int64_t endFrames) {
+void MemorySource::setLoopRange(std::int64_t startFrames, std::int64_t endFrames) {
   const std::int64_t length = lengthFrames();
   // Tags pointing outside the sound are ignored rather than trusted.
   m_loopStart = startFrames >= 0 && startFrames < length ? startFrames : 0;
   m_loopEnd = endFrames > m_loopStart && endFrames <= length ? endFrames : -1;
 }
 
-std::unique_ptr<SourceCursor> WavSource::createCursor(bool) const {
+std::unique_ptr<SourceCursor> MemorySource::createCursor(bool) const {
   return std::make_unique<MemoryCursor>(m_samples, m_channels);
 }
 

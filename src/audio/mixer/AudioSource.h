@@ -1,6 +1,6 @@
 #pragma once
 
-// Sound sources a voice plays: `WavSource` decodes the whole file once and plays from memory; `StreamSource`
+// Sound sources a voice plays: `MemorySource` decodes the whole file once and plays from memory; `StreamSource`
 // decodes while playing, ahead of the audio thread, on a reader thread of each voice.
 
 #include <atomic>
@@ -49,12 +49,12 @@ class AudioSource {
 };
 
 // The whole sound decoded to interleaved floats at its own rate.
-class WavSource final : public AudioSource {
+class MemorySource final : public AudioSource {
  public:
   // Null (with `error`) when the data is not a sound FFmpeg can decode.
-  static std::shared_ptr<WavSource> load(const SoundData& data, std::string* error = nullptr);
+  static std::shared_ptr<MemorySource> load(const SoundData& data, std::string* error = nullptr);
   // A sound made in memory (tests, generated effects); `samples` interleaved, `channels` 1 or 2.
-  static std::shared_ptr<WavSource> fromSamples(std::vector<float> samples, unsigned channels,
+  static std::shared_ptr<MemorySource> fromSamples(std::vector<float> samples, unsigned channels,
                                                 unsigned sampleRate);
 
   std::int64_t lengthFrames() const override;
@@ -64,7 +64,7 @@ class WavSource final : public AudioSource {
   void setLoopRange(std::int64_t startFrames, std::int64_t endFrames);
 
  private:
-  WavSource() = default;
+  MemorySource() = default;
   std::vector<float> m_samples;
 };
 

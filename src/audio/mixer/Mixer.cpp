@@ -4,14 +4,14 @@
 #include <cassert>
 #include <thread>
 
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/private/SdlDevice.h"
 
 namespace audio::mixer {
 
 Mixer::Mixer(Output output, unsigned offlineSampleRate) {
   m_block.assign(static_cast<std::size_t>(kBlockFrames) * kChannels, 0.0f);
-  auto empty = std::make_unique<std::vector<Engine*>>();
+  auto empty = std::make_unique<std::vector<SubMixer*>>();
   m_engines.store(empty.get());
   m_engineLists.push_back(std::move(empty));
   if (output == Output::Offline) {
@@ -32,12 +32,12 @@ Mixer::Mixer(Output output, unsigned offlineSampleRate) {
 
 Mixer::~Mixer() {
   m_device.reset();
-  assert(m_engines.load()->empty() && "every Engine must be destroyed before its Mixer");
+  assert(m_engines.load()->empty() && "every SubMixer must be destroyed before its Mixer");
 }
 
-void Mixer::attach(Engine* engine) {
+void Mixer::attach(SubMixer* engine) {
   std::lock_guard lock(m_engineMutex);
-  auto list = std::make_unique<std::vector<Engine*>>(*m_engines.load());
+  auto list = std::make_unique<std::vector<SubMixer*>>(*m_engines.load());
   list->push_back(engine);
   m_engines.store(list.get());
   m_engineLists.push_back(std::move(list));
@@ -45,9 +45,9 @@ void Mixer::attach(Engine* engine) {
   m_engineLists.erase(m_engineLists.begin(), m_engineLists.end() - 1);
 }
 
-void Mixer::detach(Engine* engine) {
+void Mixer::detach(SubMixer* engine) {
   std::lock_guard lock(m_engineMutex);
-  auto list = std::make_unique<std::vector<Engine*>>(*m_engines.load());
+  auto list = std::make_unique<std::vector<SubMixer*>>(*m_engines.load());
   list->erase(std::remove(list->begin(), list->end(), engine), list->end());
   m_engines.store(list.get());
   m_engineLists.push_back(std::move(list));
@@ -68,7 +68,7 @@ void Mixer::renderBlock() {
   float* left = m_block.data();
   float* right = left + kBlockFrames;
   m_rendering.store(true);
-  for (Engine* engine : *m_engines.load()) engine->renderAdd(left, right, kBlockFrames);
+  for (SubMixer* engine : *m_engines.load()) engine->renderAdd(left, right, kBlockFrames);
   m_rendering.store(false);
   m_renderCount.fetch_add(1);
   m_blockOffset = 0;

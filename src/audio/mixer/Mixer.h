@@ -1,7 +1,7 @@
 #pragma once
 
 // The one sound output: an SDL2 audio device (or SDL's dummy driver when no device opens, so a game runs
-// silently rather than failing), or an offline target that tests render into a buffer. Every `Engine` adds
+// silently rather than failing), or an offline target that tests render into a buffer. Every `SubMixer` adds
 // its block to the device's stereo output. The audio thread takes no lock: engines, voices and filters are
 // published through atomics, and a writer that removes one waits until no render still uses it.
 
@@ -15,7 +15,7 @@
 
 namespace audio::mixer {
 
-class Engine;
+class SubMixer;
 class SdlDevice;
 
 class Mixer {
@@ -41,9 +41,9 @@ class Mixer {
   // decoder here, so renders are deterministic.
   void render(float* interleaved, std::size_t frames);
 
-  // From `Engine`.
-  void attach(Engine* engine);
-  void detach(Engine* engine);
+  // From `SubMixer`.
+  void attach(SubMixer* engine);
+  void detach(SubMixer* engine);
   // Returns once no render that began before the call is still running.
   void synchronize() const;
 
@@ -59,8 +59,8 @@ class Mixer {
   std::unique_ptr<SdlDevice> m_device;
 
   std::mutex m_engineMutex;
-  std::vector<std::unique_ptr<std::vector<Engine*>>> m_engineLists;
-  std::atomic<const std::vector<Engine*>*> m_engines = nullptr;
+  std::vector<std::unique_ptr<std::vector<SubMixer*>>> m_engineLists;
+  std::atomic<const std::vector<SubMixer*>*> m_engines = nullptr;
   std::atomic<bool> m_rendering = false;
   std::atomic<std::uint64_t> m_renderCount = 0;
 

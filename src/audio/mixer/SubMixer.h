@@ -28,16 +28,16 @@ enum class Clipping {
   RoundOff,
 };
 
-class Engine {
+class SubMixer {
  public:
   static constexpr unsigned kFilterSlots = 8;
   static constexpr unsigned kMaxVoices = 16;
 
   // `mixer` must outlive the engine.
-  explicit Engine(Mixer& mixer, Clipping clipping = Clipping::RoundOff);
-  ~Engine();
-  Engine(const Engine&) = delete;
-  Engine& operator=(const Engine&) = delete;
+  explicit SubMixer(Mixer& mixer, Clipping clipping = Clipping::RoundOff);
+  ~SubMixer();
+  SubMixer(const SubMixer&) = delete;
+  SubMixer& operator=(const SubMixer&) = delete;
 
   // Starts `source`; `volume` < 0 takes the source's own volume; pan -1 (left) … 1 (right). When every voice
   // slot is busy the oldest voice is stopped. 0 when the source cannot be read.

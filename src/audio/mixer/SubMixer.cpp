@@ -1,4 +1,4 @@
-#include "audio/mixer/Engine.h"
+#include "audio/mixer/SubMixer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,17 +23,17 @@ float roundOff(float x) {
 
 }  // namespace
 
-Engine::Engine(Mixer& mixer, Clipping clipping)
+SubMixer::SubMixer(Mixer& mixer, Clipping clipping)
     : m_mixer(mixer), m_clipping(clipping), m_scratch(new float[2 * Mixer::kBlockFrames]) {
   m_mixer.attach(this);
 }
 
-Engine::~Engine() {
+SubMixer::~SubMixer() {
   m_mixer.detach(this);
   // Detached: no render can reach the voices or filters any more, so the members go as they are.
 }
 
-Voice* Engine::find(VoiceHandle handle) const {
+Voice* SubMixer::find(VoiceHandle handle) const {
   const std::uint32_t slot = (handle & kSlotMask) - 1;
   if (handle == 0 || slot >= kMaxVoices) return nullptr;
   Voice* voice = m_ownedVoices[slot].get();
@@ -41,14 +41,14 @@ Voice* Engine::find(VoiceHandle handle) const {
   return voice;
 }
 
-void Engine::releaseSlot(unsigned slot) {
+void SubMixer::releaseSlot(unsigned slot) {
   if (!m_ownedVoices[slot]) return;
   m_liveVoices[slot].store(nullptr);
   m_mixer.synchronize();
   m_ownedVoices[slot].reset();
 }
 
-void Engine::reclaimFinished() {
+void SubMixer::reclaimFinished() {
   bool any = false;
   for (unsigned slot = 0; slot < kMaxVoices; ++slot) {
     if (m_ownedVoices[slot] && m_ownedVoices[slot]->finished.load(std::memory_order_acquire)) {
@@ -62,7 +62,7 @@ void Engine::reclaimFinished() {
     if (m_ownedVoices[slot] && !m_liveVoices[slot].load()) m_ownedVoices[slot].reset();
 }
 
-VoiceHandle Engine::play(const std::shared_ptr<AudioSource>& source, float volume, float pan, bool paused) {
+VoiceHandle SubMixer::play(const std::shared_ptr<AudioSource>& source, float volume, float pan, bool paused) {
   if (!source) return 0;
   std::lock_guard lock(m_controlMutex);
   reclaimFinished();
@@ -90,109 +90,109 @@ VoiceHandle Engine::play(const std::shared_ptr<AudioSource>& source, float volum
   return handle;
 }
 
-void Engine::stop(VoiceHandle handle) {
+void SubMixer::stop(VoiceHandle handle) {
   std::lock_guard lock(m_controlMutex);
   const std::uint32_t slot = (handle & kSlotMask) - 1;
   if (handle == 0 || slot >= kMaxVoices || !m_ownedVoices[slot] || m_ownedVoices[slot]->handle() != handle) return;
   releaseSlot(slot);
 }
 
-void Engine::stopAll() {
+void SubMixer::stopAll() {
   std::lock_guard lock(m_controlMutex);
   for (auto& live : m_liveVoices) live.store(nullptr);
   m_mixer.synchronize();
   for (auto& owned : m_ownedVoices) owned.reset();
 }
 
-bool Engine::isValidVoiceHandle(VoiceHandle handle) const {
+bool SubMixer::isValidVoiceHandle(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   return find(handle) != nullptr;
 }
 
-void Engine::setPause(VoiceHandle handle, bool paused) {
+void SubMixer::setPause(VoiceHandle handle, bool paused) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->paused.store(paused);
 }
 
-bool Engine::pause(VoiceHandle handle) const {
+bool SubMixer::pause(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice && voice->paused.load();
 }
 
-void Engine::setVolume(VoiceHandle handle, float volume) {
+void SubMixer::setVolume(VoiceHandle handle, float volume) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->volume.store(volume);
 }
 
-float Engine::volume(VoiceHandle handle) const {
+float SubMixer::volume(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice ? voice->volume.load() : 0.0f;
 }
 
-void Engine::setPan(VoiceHandle handle, float pan) {
+void SubMixer::setPan(VoiceHandle handle, float pan) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->pan.store(std::clamp(pan, -1.0f, 1.0f));
 }
 
-float Engine::pan(VoiceHandle handle) const {
+float SubMixer::pan(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice ? voice->pan.load() : 0.0f;
 }
 
-void Engine::setRelativePlaySpeed(VoiceHandle handle, float speed) {
+void SubMixer::setRelativePlaySpeed(VoiceHandle handle, float speed) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->setSpeed(speed);
 }
 
-float Engine::relativePlaySpeed(VoiceHandle handle) const {
+float SubMixer::relativePlaySpeed(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice ? voice->speed() : 0.0f;
 }
 
-void Engine::setLooping(VoiceHandle handle, bool looping) {
+void SubMixer::setLooping(VoiceHandle handle, bool looping) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->setLooping(looping);
 }
 
-bool Engine::looping(VoiceHandle handle) const {
+bool SubMixer::looping(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice && voice->looping();
 }
 
-void Engine::setLoopPoint(VoiceHandle handle, std::int64_t frames) {
+void SubMixer::setLoopPoint(VoiceHandle handle, std::int64_t frames) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->setLoopPoint(frames);
 }
 
-std::int64_t Engine::loopPoint(VoiceHandle handle) const {
+std::int64_t SubMixer::loopPoint(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice ? voice->loopPoint() : 0;
 }
 
-std::int64_t Engine::positionFrames(VoiceHandle handle) const {
+std::int64_t SubMixer::positionFrames(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice ? voice->position() : 0;
 }
 
-void Engine::seekFrames(VoiceHandle handle, std::int64_t frames) {
+void SubMixer::seekFrames(VoiceHandle handle, std::int64_t frames) {
   std::lock_guard lock(m_controlMutex);
   if (Voice* voice = find(handle)) voice->requestSeek(frames);
 }
 
-unsigned Engine::voiceSampleRate(VoiceHandle handle) const {
+unsigned SubMixer::voiceSampleRate(VoiceHandle handle) const {
   std::lock_guard lock(m_controlMutex);
   const Voice* voice = find(handle);
   return voice ? voice->source().sampleRate() : 0;
 }
 
-void Engine::setGlobalFilter(unsigned index, const std::shared_ptr<Filter>& filter) {
+void SubMixer::setGlobalFilter(unsigned index, const std::shared_ptr<Filter>& filter) {
   if (index >= kFilterSlots) return;
   std::unique_ptr<FilterInstance> instance = filter ? filter->createInstance() : nullptr;
   std::lock_guard lock(m_controlMutex);
@@ -202,23 +202,23 @@ void Engine::setGlobalFilter(unsigned index, const std::shared_ptr<Filter>& filt
   m_filters[index] = m_ownedFilters[index] ? filter : nullptr;
 }
 
-bool Engine::hasGlobalFilter(unsigned index) const {
+bool SubMixer::hasGlobalFilter(unsigned index) const {
   std::lock_guard lock(m_controlMutex);
   return index < kFilterSlots && m_ownedFilters[index] != nullptr;
 }
 
-float Engine::filterParameter(unsigned index, unsigned parameter) const {
+float SubMixer::filterParameter(unsigned index, unsigned parameter) const {
   std::lock_guard lock(m_controlMutex);
   if (index >= kFilterSlots || !m_ownedFilters[index]) return 0.0f;
   return m_ownedFilters[index]->parameter(parameter);
 }
 
-void Engine::setFilterParameter(unsigned index, unsigned parameter, float value) {
+void SubMixer::setFilterParameter(unsigned index, unsigned parameter, float value) {
   std::lock_guard lock(m_controlMutex);
   if (index < kFilterSlots && m_ownedFilters[index]) m_ownedFilters[index]->setParameter(parameter, value);
 }
 
-void Engine::renderAdd(float* left, float* right, unsigned frames) {
+void SubMixer::renderAdd(float* left, float* right, unsigned frames) {
   float* mixLeft = m_scratch.get();
   float* mixRight = mixLeft + Mixer::kBlockFrames;
   std::fill_n(mixLeft, 2 * Mixer::kBlockFrames, 0.0f);
