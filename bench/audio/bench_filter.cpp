@@ -11,9 +11,9 @@
 
 #include "audio/ConvolutionFilter.h"
 #include "audio/mixer/AudioSource.h"
-#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Fft.h"
 #include "audio/mixer/Mixer.h"
+#include "audio/mixer/SubMixer.h"
 #include "tests/audio/SoundFiles.h"
 
 using namespace audio;

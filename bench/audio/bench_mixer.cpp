@@ -12,10 +12,10 @@
 #include <memory>
 #include <vector>
 
-#include "tests/audio/SoundFiles.h"
 #include "audio/mixer/AudioSource.h"
-#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Mixer.h"
+#include "audio/mixer/SubMixer.h"
+#include "tests/audio/SoundFiles.h"
 
 using namespace audio::mixer;
 using Clock = std::chrono::steady_clock;

@@ -12,6 +12,7 @@
 #include "engine/UserFolders.h"
 #include "engine/private/AtomicFile.h"
 #include "engine/private/EngineClasses.h"
+#include "engine/private/EngineState.h"
 #include "engine/private/GameMain.h"
 #include "engine/private/Interpreter.h"
 
@@ -19,18 +20,7 @@ namespace engine {
 
 namespace {
 
-EngineHooks g_hooks;
-EngineGlobals g_globals;
-FontRegistry g_fonts;
-int g_exitStatus = 0;
-std::string g_title = "Untitled";
 std::vector<std::string> g_runtimeFolders;
-
-void printMessageBox(const char* caption, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", caption, text);
-}
-
-MessageBoxFunc g_messageBox = printMessageBox;
 
 void call(void (*slot)()) {
   if (slot != nullptr) {
@@ -84,38 +74,13 @@ std::vector<std::string> runtimePackageFolders(const std::string& name) {
 void initInterpreterStack(void* stackBase) {
   ruby_init_stack(static_cast<volatile VALUE*>(stackBase));
 }
-
-EngineHooks& hooks() {
-  return g_hooks;
-}
-
-const EngineGlobals& globals() {
-  return g_globals;
-}
-
-void setMessageBox(MessageBoxFunc function) {
-  g_messageBox = function != nullptr ? function : printMessageBox;
-}
-
-void showMessageBox(const char* text) {
-  g_messageBox(g_title.c_str(), text);
-}
-
-int exitStatus() {
-  return g_exitStatus;
-}
-
-void setExitStatus(int status) {
-  g_exitStatus = status;
-}
-
 }  // namespace engine
 
 using namespace engine;
 
 extern "C" int RGSSSetupRTP(const char* configPath, char* buffer, int bufferSize) {
   IniFile ini = IniFile::load(configPath);
-  g_title = ini.value("Game", "Title", "Untitled");
+  setGameTitle(ini.value("Game", "Title", "Untitled"));
   std::string name = ini.value("Game", "RTP", "");
   g_runtimeFolders.clear();
   if (name.empty()) {
@@ -137,22 +102,25 @@ extern "C" int RGSSSetupRTP(const char* configPath, char* buffer, int bufferSize
 
 extern "C" void RGSSInitialize3(void*) {
   startInterpreter();
-  g_globals.object_class = rb_cObject;
-  g_globals.type_error = rb_eTypeError;
-  g_globals.script_error = scriptErrorClass();
-  g_globals.rect_class = rectClass();
-  g_globals.table_class = tableClass();
-  g_globals.reset_class = resetClass();
-  g_globals.font_registry = &g_fonts;
-  call(g_hooks.defineAudio);
-  call(g_hooks.defineColor);
-  call(g_hooks.defineTone);
+  EngineGlobals& globals = editableGlobals();
+  globals.object_class = rb_cObject;
+  globals.type_error = rb_eTypeError;
+  globals.script_error = scriptErrorClass();
+  globals.rect_class = rectClass();
+  globals.table_class = tableClass();
+  globals.reset_class = resetClass();
+  globals.font_registry = &fontRegistry();
+  const EngineHooks& slots = hooks();
+  call(slots.defineAudio);
+  call(slots.defineColor);
+  call(slots.defineTone);
 }
 
 extern "C" void RGSSSetupFonts() {
-  g_fonts.addFolder("Fonts");
+  FontRegistry& fonts = fontRegistry();
+  fonts.addFolder("Fonts");
   for (const std::string& folder : g_runtimeFolders) {
-    g_fonts.addFolder(folder + "/Fonts");
+    fonts.addFolder(folder + "/Fonts");
   }
 }
 
@@ -173,20 +141,21 @@ extern "C" void RGSSGameMain(void* window, const char* scripts, const char* arch
     setExitStatus(1);
     return;
   }
-  if (g_hooks.installWindowProc != nullptr) {
-    g_hooks.installWindowProc(window);
+  const EngineHooks& slots = hooks();
+  if (slots.installWindowProc != nullptr) {
+    slots.installWindowProc(window);
   }
-  call(g_hooks.loadAccelerators);
-  if (g_hooks.extendSystemMenu != nullptr) {
-    g_hooks.extendSystemMenu(window);
+  call(slots.loadAccelerators);
+  if (slots.extendSystemMenu != nullptr) {
+    slots.extendSystemMenu(window);
   }
-  if (g_hooks.registryOpen != nullptr) {
-    g_hooks.registryOpen("Software\\Quillon");
+  if (slots.registryOpen != nullptr) {
+    slots.registryOpen("Software\\Quillon");
   }
-  call(g_hooks.idle);
-  for (auto slot : {g_hooks.defineGraphics, g_hooks.defineBitmap, g_hooks.defineViewport, g_hooks.defineSprite,
-                    g_hooks.defineTilemap, g_hooks.definePlane, g_hooks.defineWindow, g_hooks.defineFont,
-                    g_hooks.defineInput}) {
+  call(slots.idle);
+  for (auto slot : {slots.defineGraphics, slots.defineBitmap, slots.defineViewport, slots.defineSprite,
+                    slots.defineTilemap, slots.definePlane, slots.defineWindow, slots.defineFont,
+                    slots.defineInput}) {
     call(slot);
   }
   // What a killed save left goes before the game starts: saves go beside the game (the current folder) or, when

@@ -5,18 +5,18 @@
 #include <cmath>
 #include <random>
 
-#include "tests/audio/MidiFiles.h"
-#include "tests/audio/SoundFiles.h"
 #include "audio/midi/MidiControl.h"
 #include "audio/midi/MidiSource.h"
-#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Mixer.h"
+#include "audio/mixer/SubMixer.h"
+#include "tests/audio/MidiFiles.h"
+#include "tests/audio/SoundFiles.h"
 
 namespace audio::midi {
 namespace {
 
-using mixer::SubMixer;
 using mixer::Mixer;
+using mixer::SubMixer;
 using mixer::VoiceHandle;
 using test::makeMidi;
 using test::MidiTrackWriter;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "tests/audio/SoundFiles.h"
 #include "audio/mixer/SubMixer.h"
+#include "tests/audio/SoundFiles.h"
 
 namespace audio::mixer {
 namespace {

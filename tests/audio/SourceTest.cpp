@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "tests/audio/SoundFiles.h"
-#include "audio/mixer/SubMixer.h"
 #include "audio/mixer/Mixer.h"
+#include "audio/mixer/SubMixer.h"
+#include "tests/audio/SoundFiles.h"
 
 namespace audio::mixer {
 namespace {

@@ -48,7 +48,7 @@ std::shared_ptr<MemorySource> MemorySource::load(const SoundData& data, std::str
 }
 
 std::shared_ptr<MemorySource> MemorySource::fromSamples(std::vector<float> samples, unsigned channels,
-                                                  unsigned sampleRate) {
+                                                        unsigned sampleRate) {
   std::shared_ptr<MemorySource> source(new MemorySource);
   source->m_channels = channels == 1 ? 1 : 2;
   source->m_sampleRate = sampleRate == 0 ? 44100 : sampleRate;

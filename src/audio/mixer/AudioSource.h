@@ -54,8 +54,7 @@ class MemorySource final : public AudioSource {
   // Null (with `error`) when the data is not a sound FFmpeg can decode.
   static std::shared_ptr<MemorySource> load(const SoundData& data, std::string* error = nullptr);
   // A sound made in memory (tests, generated effects); `samples` interleaved, `channels` 1 or 2.
-  static std::shared_ptr<MemorySource> fromSamples(std::vector<float> samples, unsigned channels,
-                                                unsigned sampleRate);
+  static std::shared_ptr<MemorySource> fromSamples(std::vector<float> samples, unsigned channels, unsigned sampleRate);
 
   std::int64_t lengthFrames() const override;
   const std::vector<float>& samples() const { return m_samples; }

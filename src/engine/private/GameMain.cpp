@@ -10,6 +10,7 @@
 
 #include "engine/Engine.h"
 #include "engine/FileLayer.h"
+#include "engine/private/EngineState.h"
 #include "engine/private/Interpreter.h"
 
 namespace engine {

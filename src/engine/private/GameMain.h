@@ -11,6 +11,4 @@ void runScripts(const std::string& scriptsPath);
 // Calls Graphics.__reset__, Audio.__reset__ and Input.__reset__ where the player defines them.
 void resetSubsystems();
 
-void setExitStatus(int status);
-
 }  // namespace engine
