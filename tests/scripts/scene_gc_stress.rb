@@ -34,11 +34,11 @@ def new_sprite(viewports, sprites, bitmaps)
   sprite
 end
 
-# Every viewport made, weakly: dropped ones live on while a sprite refers to them.
-VIEWPORTS = ObjectSpace::WeakMap.new
-
+# Every viewport still alive, dropped ones included while a sprite refers to them. Not through an
+# ObjectSpace::WeakMap: under GC.stress, Ruby 3.1's WeakMap#keys now and then hands back a key whose slot the
+# collector has already reused, and the call on it crashes the interpreter.
 def live_viewports
-  VIEWPORTS.keys.count { |viewport| !viewport.disposed? }
+  ObjectSpace.each_object(Viewport).count { |viewport| !viewport.disposed? }
 end
 
 def new_viewport
@@ -46,7 +46,6 @@ def new_viewport
   viewport.z = RANDOM.rand(5)
   viewport.tone = Tone.new(0, RANDOM.rand(50), 0) if RANDOM.rand(2).zero?
   viewport.add_fast_layer(RANDOM.rand(5), RANDOM.rand(3)) if RANDOM.rand(3).zero?
-  VIEWPORTS[viewport] = true
   viewport
 end
 
