@@ -36,7 +36,8 @@ bool MotionCurveSet::appendSegments(const nlohmann::json& flat, MotionCurve& cur
   std::size_t i = 2;
   while (i < flat.size()) {
     float typeValue = 0.0f;
-    if (!at(i, typeValue)) return false;
+    // Only values that truncate to a segment type (0 to 3) are converted: a huge one does not fit an int.
+    if (!at(i, typeValue) || !(typeValue > -1.0f && typeValue < 4.0f)) return false;
     const int type = static_cast<int>(typeValue);
     const std::size_t pointCount = type == 1 ? 3 : (type >= 0 && type <= 3 ? 1 : 0);
     if (pointCount == 0 || i + 1 + 2 * pointCount > flat.size()) return false;
