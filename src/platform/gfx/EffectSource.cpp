@@ -467,7 +467,7 @@ std::optional<EffectSource> Parser::run(std::string* errors) {
     for (std::size_t i = edit.begin; i < edit.end; ++i) {
       if (hlsl[i] != '\n') hlsl[i] = ' ';
     }
-    // A replacement longer than the original (`sampler s;`) shifts columns, never lines.
+    // A replacement longer than the text it stands for (`sampler s;`) shifts columns, never lines.
     std::string replacement = edit.replacement;
     const std::size_t room = edit.end - edit.begin;
     const std::size_t firstNewline = hlsl.find('\n', edit.begin);
