@@ -18,6 +18,18 @@ if(QUILLON_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# quillon_soname(VARIABLE LIBRARY [HINTS...]): VARIABLE is the name a library opened at run time (dlopen) goes
+# by, the soname its development link points at, so that the player opens the version it was built against.
+function(quillon_soname variable library)
+  find_library(quillon_soname_${library} ${library} HINTS ${ARGN} REQUIRED)
+  set(path ${quillon_soname_${library}})
+  if(IS_SYMLINK ${path})
+    file(READ_SYMLINK ${path} path)
+  endif()
+  get_filename_component(name ${path} NAME)
+  set(${variable} ${name} PARENT_SCOPE)
+endfunction()
+
 # quillon_library(NAME SOURCES...): one static library per subsystem, warnings on, sources rooted at src/.
 function(quillon_library name)
   add_library(${name} STATIC ${ARGN})

@@ -19,6 +19,7 @@
 
 #include "engine/UserFolders.h"
 #include "host/StartupMessages.h"
+#include "platform/LateLibrary.h"
 
 namespace host {
 
@@ -58,17 +59,75 @@ std::string safeMemberName(std::string_view raw) {
   return name;
 }
 
+// Every libarchive function the installer calls.
+#define QUILLON_ARCHIVE_FUNCTIONS(X) \
+  X(archive_entry_filetype)          \
+  X(archive_entry_mtime)             \
+  X(archive_entry_pathname)          \
+  X(archive_entry_pathname_utf8)     \
+  X(archive_entry_size)              \
+  X(archive_entry_size_is_set)       \
+  X(archive_error_string)            \
+  X(archive_read_data)               \
+  X(archive_read_data_skip)          \
+  X(archive_read_free)               \
+  X(archive_read_new)                \
+  X(archive_read_next_header)        \
+  X(archive_read_open_filename)      \
+  X(archive_read_support_filter_all) \
+  X(archive_read_support_format_all)
+
+// libarchive, opened when a package is installed from an archive: playing a game never needs it.
+struct LibArchive {
+#define QUILLON_ARCHIVE_MEMBER(name) decltype(&::name) name = nullptr;
+  QUILLON_ARCHIVE_FUNCTIONS(QUILLON_ARCHIVE_MEMBER)
+#undef QUILLON_ARCHIVE_MEMBER
+  std::string error;  // empty when every function was found
+};
+
+// The library, opened by the first call; null (with `error`) when it cannot be used.
+const LibArchive* loadLibArchive(std::string* error = nullptr) {
+  static const LibArchive loaded = [] {
+    LibArchive table;
+    platform::LateLibrary library(QUILLON_LIBARCHIVE_LIBRARY);
+#define QUILLON_ARCHIVE_FIND(name) library.find(#name, &table.name);
+    QUILLON_ARCHIVE_FUNCTIONS(QUILLON_ARCHIVE_FIND)
+#undef QUILLON_ARCHIVE_FIND
+    table.error = library.error();
+    return table;
+  }();
+  if (!loaded.error.empty()) {
+    if (error != nullptr) *error = loaded.error;
+    return nullptr;
+  }
+  return &loaded;
+}
+
+// For code that runs only once `loadLibArchive()` has returned the library.
+const LibArchive& libarchive() { return *loadLibArchive(); }
+
 struct ArchiveCloser {
-  void operator()(archive* handle) const { archive_read_free(handle); }
+  void operator()(archive* handle) const { libarchive().archive_read_free(handle); }
 };
 using ArchiveHandle = std::unique_ptr<archive, ArchiveCloser>;
 
+std::string archiveError(archive* handle) {
+  const char* reason = libarchive().archive_error_string(handle);
+  return reason != nullptr ? reason : "unreadable";
+}
+
 ArchiveHandle openArchive(const std::string& path, std::string* error) {
-  ArchiveHandle handle(archive_read_new());
-  archive_read_support_filter_all(handle.get());
-  archive_read_support_format_all(handle.get());
-  if (archive_read_open_filename(handle.get(), path.c_str(), 1 << 16) != ARCHIVE_OK) {
-    *error = archive_error_string(handle.get()) != nullptr ? archive_error_string(handle.get()) : "unreadable";
+  std::string missing;
+  if (loadLibArchive(&missing) == nullptr) {
+    *error = "cannot load libarchive (" + missing + ")";
+    return nullptr;
+  }
+  const LibArchive& library = libarchive();
+  ArchiveHandle handle(library.archive_read_new());
+  library.archive_read_support_filter_all(handle.get());
+  library.archive_read_support_format_all(handle.get());
+  if (library.archive_read_open_filename(handle.get(), path.c_str(), 1 << 16) != ARCHIVE_OK) {
+    *error = archiveError(handle.get());
     return nullptr;
   }
   return handle;
@@ -81,31 +140,32 @@ bool walkArchive(const std::string& path, std::string* error,
   if (!handle) {
     return false;
   }
+  const LibArchive& library = libarchive();
   archive_entry* entry = nullptr;
   int status = ARCHIVE_OK;
-  while ((status = archive_read_next_header(handle.get(), &entry)) == ARCHIVE_OK || status == ARCHIVE_WARN) {
-    if (archive_entry_filetype(entry) != AE_IFREG) {
+  while ((status = library.archive_read_next_header(handle.get(), &entry)) == ARCHIVE_OK || status == ARCHIVE_WARN) {
+    if (library.archive_entry_filetype(entry) != AE_IFREG) {
       continue;  // folders come with their files; links and devices have no place in a package
     }
-    const char* utf8 = archive_entry_pathname_utf8(entry);
-    const char* raw = utf8 != nullptr ? utf8 : archive_entry_pathname(entry);
-    PackageFile file{safeMemberName(raw != nullptr ? raw : ""),
-                     archive_entry_size_is_set(entry) ? static_cast<std::uint64_t>(archive_entry_size(entry)) : 0,
-                     static_cast<std::int64_t>(archive_entry_mtime(entry))};
+    const char* utf8 = library.archive_entry_pathname_utf8(entry);
+    const char* raw = utf8 != nullptr ? utf8 : library.archive_entry_pathname(entry);
+    PackageFile file{
+        safeMemberName(raw != nullptr ? raw : ""),
+        library.archive_entry_size_is_set(entry) ? static_cast<std::uint64_t>(library.archive_entry_size(entry)) : 0,
+        static_cast<std::int64_t>(library.archive_entry_mtime(entry))};
     if (file.name.empty()) {
       *error = std::string("the archive holds a file outside its own folders: ") + (raw != nullptr ? raw : "");
       return false;
     }
     if (!visit(handle.get(), file)) {
       if (error->empty()) {
-        const char* reason = archive_error_string(handle.get());
-        *error = reason != nullptr ? reason : "unreadable";
+        *error = archiveError(handle.get());
       }
       return false;
     }
   }
   if (status != ARCHIVE_EOF) {
-    *error = archive_error_string(handle.get()) != nullptr ? archive_error_string(handle.get()) : "unreadable";
+    *error = archiveError(handle.get());
     return false;
   }
   return true;
@@ -284,7 +344,7 @@ bool installRuntimePackage(const std::string& source, const std::string& request
   bool listed = folder ? listFolder(source, &files, &error)
                        : walkArchive(source, &error, [&](archive* handle, const PackageFile& file) {
                            files.push_back(file);
-                           return archive_read_data_skip(handle) == ARCHIVE_OK;
+                           return libarchive().archive_read_data_skip(handle) == ARCHIVE_OK;
                          });
   if (!listed) {
     return fail("cannot read " + realPath(source) + ": " + error);
@@ -351,12 +411,12 @@ bool installRuntimePackage(const std::string& source, const std::string& request
     } else {
       copied = walkArchive(source, &error, [&](archive* handle, const PackageFile& file) {
         if (copies.count(file.name) == 0) {
-          return archive_read_data_skip(handle) == ARCHIVE_OK;
+          return libarchive().archive_read_data_skip(handle) == ARCHIVE_OK;
         }
         return writeFile(
             target(file), file.modified,
             [handle](char* buffer, std::size_t size) {
-              return static_cast<long>(archive_read_data(handle, buffer, size));
+              return static_cast<long>(libarchive().archive_read_data(handle, buffer, size));
             },
             progress, &error);
       });

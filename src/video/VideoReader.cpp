@@ -15,7 +15,6 @@ using codecs::CodecHandle;
 using codecs::FormatHandle;
 using codecs::FrameHandle;
 using codecs::PacketHandle;
-using codecs::quietLogging;
 using codecs::ResampleHandle;
 using codecs::ScaleHandle;
 
@@ -31,19 +30,18 @@ bool fileExists(const std::string& path) {
 
 std::string ffmpegError(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
+  av().av_strerror(code, text, sizeof(text));
   return text;
 }
 
 std::int64_t frameDurationOf(AVFormatContext* format, AVStream* stream) {
   const AVRational rate = av().av_guess_frame_rate(format, stream, nullptr);
   if (rate.num <= 0 || rate.den <= 0) return 0;
-  return av_rescale(10'000'000, rate.den, rate.num);
+  return av().av_rescale(10'000'000, rate.den, rate.num);
 }
 
 // Opens `path` and reads its stream information; null (with `error`) when FFmpeg cannot.
 FormatHandle openFormat(const std::string& path, std::string* error) {
-  quietLogging();
   if (!codecs::ffmpeg(error)) return nullptr;
   AVFormatContext* raw = nullptr;
   int result = av().avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
@@ -124,7 +122,7 @@ class FrameSource {
 struct VideoReader::Decoder {
   FormatHandle format;
   CodecHandle codec;
-  FrameHandle frame{av_frame_alloc()};
+  FrameHandle frame{av().av_frame_alloc()};
   ScaleHandle scaler;
   std::unique_ptr<FrameSource> source;
   std::vector<std::uint8_t> rows;  // top-down, `stride` bytes apart
@@ -202,17 +200,17 @@ bool VideoReader::nextFrame() {
   Decoder& d = *m_decoder;
   AVFrame* frame = d.frame.get();
   for (;;) {
-    av_frame_unref(frame);
+    av().av_frame_unref(frame);
     if (!d.source->next(frame)) return false;
     if (frame->width <= 0 || frame->height <= 0 || frame->format < 0) continue;
     // A stream that changes size mid-way is scaled to the size the bitmap was made with.
-    d.scaler.reset(sws_getCachedContext(d.scaler.release(), frame->width, frame->height,
+    d.scaler.reset(av().sws_getCachedContext(d.scaler.release(), frame->width, frame->height,
                                         static_cast<AVPixelFormat>(frame->format), m_width, m_height, AV_PIX_FMT_BGR24,
                                         SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!d.scaler) return false;
     std::uint8_t* destination[4] = {d.rows.data(), nullptr, nullptr, nullptr};
     const int strides[4] = {d.stride, 0, 0, 0};
-    return sws_scale(d.scaler.get(), frame->data, frame->linesize, 0, frame->height, destination, strides) > 0;
+    return av().sws_scale(d.scaler.get(), frame->data, frame->linesize, 0, frame->height, destination, strides) > 0;
   }
 }
 
@@ -241,7 +239,7 @@ void VideoReader::openAudio() {
     if (static_cast<int>(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
   }
   CodecHandle codec = openDecoder(stream, &error);
-  FrameHandle frame(av_frame_alloc());
+  FrameHandle frame(av().av_frame_alloc());
   if (!codec || !frame) {
     std::fprintf(stderr, "[video] %s: sound track not decodable: %s\n", m_path.c_str(), error.c_str());
     return;
@@ -255,12 +253,12 @@ void VideoReader::openAudio() {
   bool failed = false;
   auto convert = [&](const AVFrame* input) {
     const int inputCount = input != nullptr ? input->nb_samples : 0;
-    const int capacity = swr_get_out_samples(resampler.get(), inputCount);
+    const int capacity = av().swr_get_out_samples(resampler.get(), inputCount);
     if (capacity <= 0) return;
     samples.resize(static_cast<std::size_t>(capacity) * m_audioFormat.blockAlign);
     std::uint8_t* out[1] = {samples.data()};
     const int produced =
-        swr_convert(resampler.get(), out, capacity,
+        av().swr_convert(resampler.get(), out, capacity,
                     input != nullptr ? const_cast<const std::uint8_t**>(input->extended_data) : nullptr, inputCount);
     if (produced > 0) writer.append(samples.data(), static_cast<std::size_t>(produced) * m_audioFormat.blockAlign);
   };
@@ -271,12 +269,12 @@ void VideoReader::openAudio() {
       failed = frame->ch_layout.nb_channels != channels || frame->sample_rate != rate;
       SwrContext* raw = nullptr;
       if (!failed) {
-        av_channel_layout_copy(&layout, &frame->ch_layout);
-        failed = swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, rate, &frame->ch_layout,
+        av().av_channel_layout_copy(&layout, &frame->ch_layout);
+        failed = av().swr_alloc_set_opts2(&raw, &layout, AV_SAMPLE_FMT_S16, rate, &frame->ch_layout,
                                      static_cast<AVSampleFormat>(frame->format), rate, 0, nullptr) < 0;
       }
       resampler.reset(raw);
-      if (failed || swr_init(resampler.get()) < 0) {
+      if (failed || av().swr_init(resampler.get()) < 0) {
         failed = true;
         break;
       }
@@ -284,10 +282,10 @@ void VideoReader::openAudio() {
       continue;  // a mid-stream format change cannot go into the same file
     }
     convert(frame.get());
-    av_frame_unref(frame.get());
+    av().av_frame_unref(frame.get());
   }
   if (resampler) convert(nullptr);
-  av_channel_layout_uninit(&layout);
+  av().av_channel_layout_uninit(&layout);
   if (failed) {
     std::fprintf(stderr, "[video] %s: sound track not convertible\n", m_path.c_str());
     return;

@@ -1,21 +1,12 @@
 #pragma once
 
 // Owning handles for FFmpeg's objects: the one set that the sound decoder, the video reader and the movie writer
-// hold FFmpeg's contexts, frames and packets with. Format, codec, packet and reader objects exist only once the
-// libraries are loaded (`ffmpeg()`), so their deleters use the table.
+// hold FFmpeg's contexts, frames and packets with. FFmpeg's objects exist only once its libraries are loaded
+// (`ffmpeg()`), so their deleters use the table.
 
 #include <memory>
 
 #include "platform/codecs/FfmpegLibraries.h"
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libavutil/imgutils.h>
-#include <libavutil/mem.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
 
 namespace codecs {
 
@@ -25,7 +16,7 @@ struct FormatCloser {
 // A custom reader's context and its buffer, which FFmpeg may have replaced by one of its own.
 struct IoFreer {
   void operator()(AVIOContext* context) const {
-    av_freep(&context->buffer);
+    av().av_freep(&context->buffer);
     av().avio_context_free(&context);
   }
 };
@@ -33,16 +24,16 @@ struct CodecFreer {
   void operator()(AVCodecContext* context) const { av().avcodec_free_context(&context); }
 };
 struct FrameFreer {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+  void operator()(AVFrame* frame) const { av().av_frame_free(&frame); }
 };
 struct PacketFreer {
   void operator()(AVPacket* packet) const { av().av_packet_free(&packet); }
 };
 struct ScaleFreer {
-  void operator()(SwsContext* context) const { sws_freeContext(context); }
+  void operator()(SwsContext* context) const { av().sws_freeContext(context); }
 };
 struct ResampleFreer {
-  void operator()(SwrContext* context) const { swr_free(&context); }
+  void operator()(SwrContext* context) const { av().swr_free(&context); }
 };
 
 using FormatHandle = std::unique_ptr<AVFormatContext, FormatCloser>;
@@ -52,15 +43,5 @@ using FrameHandle = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketHandle = std::unique_ptr<AVPacket, PacketFreer>;
 using ScaleHandle = std::unique_ptr<SwsContext, ScaleFreer>;
 using ResampleHandle = std::unique_ptr<SwrContext, ResampleFreer>;
-
-// FFmpeg's warnings about the files it reads say nothing a player's user can act on. Set once, whichever thread
-// opens a file first.
-inline void quietLogging() {
-  static const bool quiet = [] {
-    av_log_set_level(AV_LOG_ERROR);
-    return true;
-  }();
-  (void)quiet;
-}
 
 }  // namespace codecs

@@ -1,10 +1,11 @@
 #include "platform/codecs/FfmpegLibraries.h"
 
-#include <dlfcn.h>
-
 extern "C" {
+#include <libavutil/log.h>
 #include <libavutil/macros.h>
 }
+
+#include "platform/LateLibrary.h"
 
 namespace codecs {
 namespace {
@@ -12,36 +13,39 @@ namespace {
 // The libraries of the major versions whose headers the player was built with.
 constexpr const char* kFormatLibrary = "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR);
 constexpr const char* kCodecLibrary = "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR);
+constexpr const char* kUtilityLibrary = "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR);
+constexpr const char* kScaleLibrary = "libswscale.so." AV_STRINGIFY(LIBSWSCALE_VERSION_MAJOR);
+constexpr const char* kResampleLibrary = "libswresample.so." AV_STRINGIFY(LIBSWRESAMPLE_VERSION_MAJOR);
 
 struct Loaded {
   FfmpegLibraries table;
   std::string error;  // empty when the table is whole
 };
 
-template <typename Function>
-bool find(void* library, const char* libraryName, const char* name, Function* out, std::string* error) {
-  *out = reinterpret_cast<Function>(dlsym(library, name));
-  if (*out == nullptr && error->empty()) *error = std::string(libraryName) + " has no " + name;
-  return *out != nullptr;
-}
-
 Loaded load() {
   Loaded loaded;
-  // Never closed: decoders made from the libraries may live until the process ends.
-  void* codec = dlopen(kCodecLibrary, RTLD_NOW | RTLD_LOCAL);
-  void* format = codec != nullptr ? dlopen(kFormatLibrary, RTLD_NOW | RTLD_LOCAL) : nullptr;
-  if (codec == nullptr || format == nullptr) {
-    const char* why = dlerror();
-    loaded.error = why != nullptr ? why : "cannot open FFmpeg's libraries";
-    return loaded;
-  }
   FfmpegLibraries& table = loaded.table;
-#define QUILLON_FFMPEG_FIND_FORMAT(name) find(format, kFormatLibrary, #name, &table.name, &loaded.error);
-#define QUILLON_FFMPEG_FIND_CODEC(name) find(codec, kCodecLibrary, #name, &table.name, &loaded.error);
-  QUILLON_FFMPEG_FORMAT_FUNCTIONS(QUILLON_FFMPEG_FIND_FORMAT)
+  platform::LateLibrary utility(kUtilityLibrary), codec(kCodecLibrary), format(kFormatLibrary), scale(kScaleLibrary),
+      resample(kResampleLibrary);
+#define QUILLON_FFMPEG_FIND_UTILITY(name) utility.find(#name, &table.name);
+#define QUILLON_FFMPEG_FIND_CODEC(name) codec.find(#name, &table.name);
+#define QUILLON_FFMPEG_FIND_FORMAT(name) format.find(#name, &table.name);
+#define QUILLON_FFMPEG_FIND_SCALE(name) scale.find(#name, &table.name);
+#define QUILLON_FFMPEG_FIND_RESAMPLE(name) resample.find(#name, &table.name);
+  QUILLON_FFMPEG_UTILITY_FUNCTIONS(QUILLON_FFMPEG_FIND_UTILITY)
   QUILLON_FFMPEG_CODEC_FUNCTIONS(QUILLON_FFMPEG_FIND_CODEC)
-#undef QUILLON_FFMPEG_FIND_FORMAT
+  QUILLON_FFMPEG_FORMAT_FUNCTIONS(QUILLON_FFMPEG_FIND_FORMAT)
+  QUILLON_FFMPEG_SCALE_FUNCTIONS(QUILLON_FFMPEG_FIND_SCALE)
+  QUILLON_FFMPEG_RESAMPLE_FUNCTIONS(QUILLON_FFMPEG_FIND_RESAMPLE)
+#undef QUILLON_FFMPEG_FIND_UTILITY
 #undef QUILLON_FFMPEG_FIND_CODEC
+#undef QUILLON_FFMPEG_FIND_FORMAT
+#undef QUILLON_FFMPEG_FIND_SCALE
+#undef QUILLON_FFMPEG_FIND_RESAMPLE
+  for (const platform::LateLibrary* library : {&utility, &codec, &format, &scale, &resample}) {
+    if (loaded.error.empty()) loaded.error = library->error();
+  }
+  if (loaded.error.empty()) table.av_log_set_level(AV_LOG_ERROR);
   return loaded;
 }
 

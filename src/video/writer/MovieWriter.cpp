@@ -139,7 +139,6 @@ bool writeSound(AVFormatContext* output, Track& track, const MovieSpec& spec, st
 }  // namespace
 
 bool writeMovie(const std::string& path, const MovieSpec& spec, std::string* error) {
-  codecs::quietLogging();
   // The shared handles free codec contexts and packets through the loaded table.
   std::string missing;
   if (!codecs::ffmpeg(&missing)) return fail(error, "cannot load FFmpeg (" + missing + ")");

@@ -54,13 +54,13 @@ std::int64_t seekMemory(void* opaque, std::int64_t offset, int whence) {
 
 std::string errorText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
+  av().av_strerror(code, text, sizeof text);
   return text;
 }
 
 // A whole non-negative decimal number, as the loop tags are written; anything else is ignored.
 std::int64_t parseTag(const AVDictionary* metadata, const char* key) {
-  const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
+  const AVDictionaryEntry* entry = av().av_dict_get(metadata, key, nullptr, 0);
   if (!entry || !entry->value) return -1;
   const char* begin = entry->value;
   const char* end = begin + std::strlen(begin);
@@ -96,13 +96,12 @@ struct Decoder::State {
   State() = default;
   State(const State&) = delete;
   State& operator=(const State&) = delete;
-  ~State() { av_channel_layout_uninit(&resamplerInput); }
+  ~State() { av().av_channel_layout_uninit(&resamplerInput); }
 };
 
 Decoder::~Decoder() = default;
 
 std::unique_ptr<Decoder> Decoder::open(const SoundData& data, std::string* error) {
-  codecs::quietLogging();
   std::unique_ptr<Decoder> decoder(new Decoder);
   decoder->m_data = data;
   if (!decoder->start(error)) return nullptr;
@@ -124,11 +123,11 @@ bool Decoder::start(std::string* error) {
   if (!s.format) return fail("out of memory");
   if (m_data.inMemory()) {
     s.memory.bytes = m_data.bytes.get();
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
+    auto* buffer = static_cast<unsigned char*>(av().av_malloc(kIoBufferBytes));
     if (!buffer) return fail("out of memory");
     s.io.reset(av().avio_alloc_context(buffer, kIoBufferBytes, 0, &s.memory, readMemory, nullptr, seekMemory));
     if (!s.io) {
-      av_free(buffer);
+      av().av_free(buffer);
       return fail("out of memory");
     }
     s.format->pb = s.io.get();
@@ -154,7 +153,7 @@ bool Decoder::start(std::string* error) {
   if (s.codec->sample_rate <= 0 || static_cast<unsigned>(s.codec->sample_rate) > kMaxSampleRate || channels <= 0)
     return fail("unsupported sample rate or channel count");
   s.packet.reset(av().av_packet_alloc());
-  s.frame.reset(av_frame_alloc());
+  s.frame.reset(av().av_frame_alloc());
   if (!s.packet || !s.frame) return fail("out of memory");
   s.exactTimestamps = s.codec->codec_id >= AV_CODEC_ID_PCM_S16LE && s.codec->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
 
@@ -180,25 +179,25 @@ bool Decoder::decodeMore() {
     if (code == 0) {
       errors = 0;
       const AVFrame* f = s.frame.get();
-      if (s.resamplerInputFormat != f->format || av_channel_layout_compare(&s.resamplerInput, &f->ch_layout) != 0 ||
-          !s.resampler) {
+      if (s.resamplerInputFormat != f->format ||
+          av().av_channel_layout_compare(&s.resamplerInput, &f->ch_layout) != 0 || !s.resampler) {
         s.resampler.reset();
-        av_channel_layout_uninit(&s.resamplerInput);
+        av().av_channel_layout_uninit(&s.resamplerInput);
         AVChannelLayout input{};
-        if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f->ch_layout) == 0)
-          av_channel_layout_default(&input, std::max(1, f->ch_layout.nb_channels));
+        if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av().av_channel_layout_check(&f->ch_layout) == 0)
+          av().av_channel_layout_default(&input, std::max(1, f->ch_layout.nb_channels));
         else
-          av_channel_layout_copy(&input, &f->ch_layout);
+          av().av_channel_layout_copy(&input, &f->ch_layout);
         AVChannelLayout output{};
-        av_channel_layout_default(&output, static_cast<int>(m_format.channels));
+        av().av_channel_layout_default(&output, static_cast<int>(m_format.channels));
         const int rate = static_cast<int>(m_format.sampleRate);
         SwrContext* made = nullptr;
-        code = swr_alloc_set_opts2(&made, &output, AV_SAMPLE_FMT_FLT, rate, &input,
+        code = av().swr_alloc_set_opts2(&made, &output, AV_SAMPLE_FMT_FLT, rate, &input,
                                    static_cast<AVSampleFormat>(f->format), rate, 0, nullptr);
         s.resampler.reset(made);
-        av_channel_layout_uninit(&output);
-        if (code < 0 || swr_init(s.resampler.get()) < 0) {
-          av_channel_layout_uninit(&input);
+        av().av_channel_layout_uninit(&output);
+        if (code < 0 || av().swr_init(s.resampler.get()) < 0) {
+          av().av_channel_layout_uninit(&input);
           s.resampler.reset();
           s.drained = true;
           return false;
@@ -206,7 +205,7 @@ bool Decoder::decodeMore() {
         s.resamplerInput = input;
         s.resamplerInputFormat = f->format;
       }
-      const int capacity = swr_get_out_samples(s.resampler.get(), f->nb_samples);
+      const int capacity = av().swr_get_out_samples(s.resampler.get(), f->nb_samples);
       if (capacity > 0) {
         if (s.pendingOffset == s.pending.size()) {
           s.pending.clear();
@@ -216,11 +215,12 @@ bool Decoder::decodeMore() {
         s.pending.resize(old + static_cast<std::size_t>(capacity) * m_format.channels);
         auto* out = reinterpret_cast<std::uint8_t*>(s.pending.data() + old);
         const int converted =
-            swr_convert(s.resampler.get(), &out, capacity, const_cast<const std::uint8_t**>(f->extended_data), f->nb_samples);
+            av().swr_convert(s.resampler.get(), &out, capacity, const_cast<const std::uint8_t**>(f->extended_data),
+                             f->nb_samples);
         s.pending.resize(old + static_cast<std::size_t>(std::max(converted, 0)) * m_format.channels);
       }
       s.lastFramePts = f->pts;
-      av_frame_unref(s.frame.get());
+      av().av_frame_unref(s.frame.get());
       if (s.pending.size() > s.pendingOffset) return true;
       continue;
     }
@@ -305,7 +305,7 @@ bool Decoder::seek(std::int64_t frame) {
     const AVStream* stream = s.format->streams[s.streamIndex];
     const std::int64_t startTime = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
     const AVRational perSample{1, static_cast<int>(m_format.sampleRate)};
-    const std::int64_t timestamp = av_rescale_q(frame, perSample, stream->time_base) + startTime;
+    const std::int64_t timestamp = av().av_rescale_q(frame, perSample, stream->time_base) + startTime;
     if (av().av_seek_frame(s.format.get(), s.streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) >= 0) {
       av().avcodec_flush_buffers(s.codec.get());
       s.pending.clear();
@@ -314,7 +314,7 @@ bool Decoder::seek(std::int64_t frame) {
       s.drained = false;
       s.lastFramePts = AV_NOPTS_VALUE;
       if (decodeMore() && s.lastFramePts != AV_NOPTS_VALUE) {
-        const std::int64_t at = av_rescale_q(s.lastFramePts - startTime, stream->time_base, perSample);
+        const std::int64_t at = av().av_rescale_q(s.lastFramePts - startTime, stream->time_base, perSample);
         if (at >= 0 && at <= frame) {
           m_position = at;
           return skip(frame - at);

@@ -1,0 +1,37 @@
+#pragma once
+
+// A shared library opened when the player first needs it rather than when it starts: libraries that pull in much
+// (sound servers, hardware decoding, archive formats) and serve only some games cost every start their loading.
+
+#include <dlfcn.h>
+
+#include <string>
+
+namespace platform {
+
+// Opens `name` for the life of the process (what was made with its functions may live until the end) and finds
+// functions in it; `error()` keeps the first failure, empty while everything was found.
+class LateLibrary {
+ public:
+  explicit LateLibrary(const char* name) : m_name(name), m_handle(dlopen(name, RTLD_NOW | RTLD_LOCAL)) {
+    if (m_handle == nullptr) {
+      const char* why = dlerror();
+      m_error = why != nullptr ? why : "cannot open " + m_name;
+    }
+  }
+
+  template <typename Function>
+  void find(const char* symbol, Function* out) {
+    *out = m_handle != nullptr ? reinterpret_cast<Function>(dlsym(m_handle, symbol)) : nullptr;
+    if (*out == nullptr && m_error.empty()) m_error = m_name + " has no " + symbol;
+  }
+
+  const std::string& error() const { return m_error; }
+
+ private:
+  std::string m_name;
+  void* m_handle;
+  std::string m_error;
+};
+
+}  // namespace platform
