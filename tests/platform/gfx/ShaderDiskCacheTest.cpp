@@ -9,6 +9,9 @@
 #include <iterator>
 #include <optional>
 
+#include "GfxTestSupport.h"
+#include "platform/gfx/private/ShaderProgram.h"
+
 namespace gfx::detail {
 namespace {
 
@@ -134,6 +137,80 @@ TEST_F(ShaderDiskCacheTest, TranslationIsStoredForTheNextStart) {
     ++files;
   }
   EXPECT_EQ(files, 1);
+}
+
+TEST_F(ShaderDiskCacheTest, StoredProgramReadsBackWholeAndCutFilesDoNot) {
+  const ProgramBinary program{0x8740, std::string("\0binary\nbytes\0", 14)};
+  storeCachedProgram(folder(), "driver\nsources", program);
+  const auto loaded = loadCachedProgram(folder(), "driver\nsources");
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->format, program.format);
+  EXPECT_EQ(loaded->bytes, program.bytes);
+  EXPECT_FALSE(loadCachedProgram(folder(), "driver\nother sources"));
+  const fs::path path = *fs::directory_iterator(folder());
+  std::ifstream in(path, std::ios::binary);
+  const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    ASSERT_FALSE(loadCachedProgram(folder(), "driver\nsources")) << "cut at " << length;
+  }
+}
+
+// A program linked once is loaded back from its stored binary by the next link of the same sources; a binary the
+// driver refuses (damaged, or from another driver version) is linked again from the sources and replaced.
+TEST_F(ShaderDiskCacheTest, LinkedProgramsComeBackFromTheirStoredBinary) {
+  GFX_REQUIRE_DEVICE();
+  GLint formats = 0;
+  glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
+  if (formats == 0) GTEST_SKIP() << "this driver gives no program binaries";
+  const ScopedCacheHome cache(folder());
+  const std::string programs = folder() + "/quillon/programs";
+  const std::string vertex = std::string(spriteVertexDeclarations()) +
+                             "void main() { gl_Position = uTransform * aPosition; vColour = aColour; }\n";
+  auto fragment = [](const char* colour) {
+    return std::string("#version 330 core\nin vec4 vColour;\nout vec4 oColour;\nvoid main() { oColour = ") + colour +
+           "; }\n";
+  };
+  const std::string red = fragment("vec4(1.0, 0.0, 0.0, 1.0)"), green = fragment("vec4(0.0, 1.0, 0.0, 1.0)");
+  auto drawnBy = [&](const std::string& fragmentSource) {
+    std::string log;
+    const std::unique_ptr<ShaderProgram> program = buildProgram(vertex, fragmentSource, &log);
+    EXPECT_TRUE(program) << log;
+    if (!program) return 0u;
+    auto target = Texture::createRenderTarget(2, 2);
+    Device& device = *gfxtest::device();
+    device.setRenderTarget(0, target.get());
+    device.renderState().zEnable = false;
+    device.setProgram(program.get());
+    const Vertex quad[4] = {{0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
+                            {2, 0, 0, 1, 0xFFFFFFFF, 1, 0},
+                            {0, 2, 0, 1, 0xFFFFFFFF, 0, 1},
+                            {2, 2, 0, 1, 0xFFFFFFFF, 1, 1}};
+    device.drawQuads(quad, 1);
+    device.setProgram(nullptr);
+    device.setRenderTarget(0, nullptr);
+    return gfxtest::readTarget(*target)[0];
+  };
+  EXPECT_EQ(drawnBy(red), 0xFFFF0000u);
+  EXPECT_EQ(drawnBy(green), 0xFF00FF00u);
+  ASSERT_EQ(std::distance(fs::directory_iterator(programs), fs::directory_iterator()), 2);
+
+  // Green's binary stored under red's sources: the next link of red loads it rather than compiling.
+  const std::string redKey = programCacheKey(vertex, red);
+  const auto greenBinary = loadCachedProgram(programs, programCacheKey(vertex, green));
+  ASSERT_TRUE(greenBinary);
+  storeCachedProgram(programs, redKey, *greenBinary);
+  EXPECT_EQ(drawnBy(red), 0xFF00FF00u);
+
+  ProgramBinary damaged = *greenBinary;
+  for (std::size_t i = damaged.bytes.size() / 2; i < damaged.bytes.size(); ++i) damaged.bytes[i] ^= 0x5A;
+  storeCachedProgram(programs, redKey, damaged);
+  EXPECT_EQ(drawnBy(red), 0xFFFF0000u);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const auto relinked = loadCachedProgram(programs, redKey);
+  ASSERT_TRUE(relinked);
+  EXPECT_NE(relinked->bytes, damaged.bytes);
+  EXPECT_EQ(drawnBy(red), 0xFFFF0000u);
 }
 
 }  // namespace

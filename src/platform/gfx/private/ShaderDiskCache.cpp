@@ -17,7 +17,8 @@ namespace gfx::detail {
 namespace {
 
 constexpr std::string_view kHeader = "quillon shader cache 1\n";
-// Far above any translation; a bigger file is not one of ours.
+constexpr std::string_view kProgramHeader = "quillon program cache 1\n";
+// Far above any translation or program binary; a bigger file is not one of ours.
 constexpr std::uintmax_t kMaxFileBytes = 4u << 20;
 
 std::uint64_t fnv1a(std::string_view text) {
@@ -118,30 +119,59 @@ std::optional<CompiledPixelShader> parse(std::string_view text, const std::strin
   return reader.done() ? std::optional<CompiledPixelShader>(std::move(shader)) : std::nullopt;
 }
 
-}  // namespace
-
-std::string shaderCacheFolder() {
+// The folder `leaf` of $XDG_CACHE_HOME/quillon, else of ~/.cache/quillon; empty when neither can be found.
+std::string cacheFolder(const char* leaf) {
   const char* cache = std::getenv("XDG_CACHE_HOME");
-  if (cache != nullptr && cache[0] == '/') return std::string(cache) + "/quillon/effects";
+  if (cache != nullptr && cache[0] == '/') return std::string(cache) + "/quillon/" + leaf;
   const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.cache/quillon/effects";
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.cache/quillon/" + leaf;
   return {};
 }
 
-std::string shaderCachePath(const std::string& folder, const std::string& key) {
-  char name[32];
-  std::snprintf(name, sizeof(name), "/%016llx.glsl", static_cast<unsigned long long>(fnv1a(key)));
+std::string cachePath(const std::string& folder, const std::string& key, const char* extension) {
+  char name[40];
+  std::snprintf(name, sizeof(name), "/%016llx.%s", static_cast<unsigned long long>(fnv1a(key)), extension);
   return folder + name;
 }
 
-std::optional<CompiledPixelShader> loadCachedShader(const std::string& folder, const std::string& key) {
-  const std::string path = shaderCachePath(folder, key);
+std::optional<std::string> readCacheFile(const std::string& path) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error || size > kMaxFileBytes) return std::nullopt;
   std::ifstream file(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return parse(text, key);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void writeCacheFile(const std::string& folder, const std::string& path, const std::string& text) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  // A name no other process or thread writes to at the same time.
+  static std::atomic<unsigned> s_writes{0};
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(s_writes++);
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    if (!file) {
+      std::filesystem::remove(temporary, error);
+      return;
+    }
+  }
+  std::filesystem::rename(temporary, path, error);
+  if (error) std::filesystem::remove(temporary, error);
+}
+
+}  // namespace
+
+std::string shaderCacheFolder() { return cacheFolder("effects"); }
+
+std::string shaderCachePath(const std::string& folder, const std::string& key) {
+  return cachePath(folder, key, "glsl");
+}
+
+std::optional<CompiledPixelShader> loadCachedShader(const std::string& folder, const std::string& key) {
+  const std::optional<std::string> text = readCacheFile(shaderCachePath(folder, key));
+  return text ? parse(*text, key) : std::nullopt;
 }
 
 void storeCachedShader(const std::string& folder, const std::string& key, const CompiledPixelShader& shader) {
@@ -158,24 +188,31 @@ void storeCachedShader(const std::string& folder, const std::string& key, const 
     text += "sampler " + std::to_string(sampler.unit) + " - " + sampler.name + "\n";
   }
   text += "end\n";
+  writeCacheFile(folder, shaderCachePath(folder, key), text);
+}
 
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  const std::string path = shaderCachePath(folder, key);
-  // A name no other process or thread writes to at the same time.
-  static std::atomic<unsigned> s_writes{0};
-  const std::string temporary = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(s_writes++);
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file) {
-      std::filesystem::remove(temporary, error);
-      return;
-    }
-  }
-  std::filesystem::rename(temporary, path, error);
-  if (error) std::filesystem::remove(temporary, error);
+std::string programCacheFolder() { return cacheFolder("programs"); }
+
+std::optional<ProgramBinary> loadCachedProgram(const std::string& folder, const std::string& key) {
+  const std::optional<std::string> text = readCacheFile(cachePath(folder, key, "bin"));
+  if (!text) return std::nullopt;
+  Reader reader(*text);
+  if (!reader.literal(kProgramHeader)) return std::nullopt;
+  const auto storedKey = reader.block("key");
+  if (!storedKey || *storedKey != key) return std::nullopt;
+  const auto format = reader.line(2);
+  if (!format || format->size() != 2 || (*format)[0] != "format" || !number((*format)[1])) return std::nullopt;
+  const auto bytes = reader.block("binary");
+  if (!bytes || !reader.done()) return std::nullopt;
+  return ProgramBinary{*number((*format)[1]), std::string(*bytes)};
+}
+
+void storeCachedProgram(const std::string& folder, const std::string& key, const ProgramBinary& program) {
+  std::string text(kProgramHeader);
+  putBlock(text, "key", key);
+  text += "format " + std::to_string(program.format) + "\n";
+  putBlock(text, "binary", program.bytes);
+  writeCacheFile(folder, cachePath(folder, key, "bin"), text);
 }
 
 }  // namespace gfx::detail

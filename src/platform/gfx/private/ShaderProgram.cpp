@@ -1,5 +1,9 @@
 #include "platform/gfx/private/ShaderProgram.h"
 
+#include <optional>
+
+#include "platform/gfx/private/ShaderDiskCache.h"
+
 namespace gfx::detail {
 
 namespace {
@@ -23,6 +27,39 @@ GLuint compileShader(GLenum stage, const std::string& source, std::string* log) 
   return 0;
 }
 
+bool driverGivesBinaries() {
+  GLint formats = 0;
+  glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
+  return formats > 0;
+}
+
+// The program stored under `key`; 0 when there is none or the driver refuses it (another driver version).
+GLuint loadStoredProgram(const std::string& folder, const std::string& key) {
+  const std::optional<ProgramBinary> stored = loadCachedProgram(folder, key);
+  if (!stored) return 0;
+  GLuint program = glCreateProgram();
+  glProgramBinary(program, stored->format, stored->bytes.data(), static_cast<GLsizei>(stored->bytes.size()));
+  GLint ok = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (ok == GL_TRUE) return program;
+  glGetError();  // a format the driver no longer offers is an error as well as a failed link
+  glDeleteProgram(program);
+  return 0;
+}
+
+void storeProgram(const std::string& folder, const std::string& key, GLuint program) {
+  GLint length = 0;
+  glGetProgramiv(program, GL_PROGRAM_BINARY_LENGTH, &length);
+  if (length <= 0) return;
+  ProgramBinary binary;
+  binary.bytes.resize(static_cast<std::size_t>(length));
+  GLenum format = 0;
+  glGetProgramBinary(program, length, &length, &format, binary.bytes.data());
+  binary.bytes.resize(static_cast<std::size_t>(length));
+  binary.format = format;
+  if (!binary.bytes.empty()) storeCachedProgram(folder, key, binary);
+}
+
 constexpr const char* kSpriteVertexDeclarations = R"(#version 330 core
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
@@ -41,11 +78,28 @@ constexpr const char* kFixedVertexMain = R"(void main() {
 
 }  // namespace
 
+std::string programCacheKey(const std::string& vertexSource, const std::string& fragmentSource) {
+  auto text = [](GLenum name) {
+    const GLubyte* value = glGetString(name);
+    return value != nullptr ? reinterpret_cast<const char*>(value) : "";
+  };
+  return std::string(text(GL_VENDOR)) + "\n" + text(GL_RENDERER) + "\n" + text(GL_VERSION) + "\n" + vertexSource +
+         "\n" + fragmentSource;
+}
+
 ShaderProgram::~ShaderProgram() {
   if (program != 0) glDeleteProgram(program);
 }
 
+// A program linked before is loaded from the binary the driver gave for it: that skips the shader compiler, whose
+// first use in a process cost a processor rasteriser more than the rest of the player's start.
 GLuint linkProgram(const std::string& vertexSource, const std::string& fragmentSource, std::string* log) {
+  const bool binaries = driverGivesBinaries();
+  const std::string folder = binaries ? programCacheFolder() : std::string();
+  const std::string key = folder.empty() ? std::string() : programCacheKey(vertexSource, fragmentSource);
+  if (!folder.empty()) {
+    if (GLuint stored = loadStoredProgram(folder, key); stored != 0) return stored;
+  }
   GLuint vertex = compileShader(GL_VERTEX_SHADER, vertexSource, log);
   if (vertex == 0) return 0;
   GLuint fragment = compileShader(GL_FRAGMENT_SHADER, fragmentSource, log);
@@ -59,6 +113,7 @@ GLuint linkProgram(const std::string& vertexSource, const std::string& fragmentS
   glBindAttribLocation(program, 0, "aPosition");
   glBindAttribLocation(program, 1, "aColour");
   glBindAttribLocation(program, 2, "aTexCoord");
+  if (binaries) glProgramParameteri(program, GL_PROGRAM_BINARY_RETRIEVABLE_HINT, GL_TRUE);
   glLinkProgram(program);
   glDetachShader(program, vertex);
   glDetachShader(program, fragment);
@@ -66,7 +121,10 @@ GLuint linkProgram(const std::string& vertexSource, const std::string& fragmentS
   glDeleteShader(fragment);
   GLint ok = GL_FALSE;
   glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (ok == GL_TRUE) return program;
+  if (ok == GL_TRUE) {
+    if (!folder.empty()) storeProgram(folder, key, program);
+    return program;
+  }
   if (log != nullptr) {
     GLint length = 0;
     glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);

@@ -30,7 +30,11 @@ struct ShaderProgram {
   const void* uniformsOwner = nullptr;
 };
 
-// Links `vertexSource` and `fragmentSource`; null with `log` set when either fails.
+// What a linked program is stored under on disk: the driver that linked it and the sources it was linked from.
+std::string programCacheKey(const std::string& vertexSource, const std::string& fragmentSource);
+
+// Links `vertexSource` and `fragmentSource`, or loads what an earlier link stored; null with `log` set when either
+// fails.
 std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, const std::string& fragmentSource,
                                             std::string* log);
 
