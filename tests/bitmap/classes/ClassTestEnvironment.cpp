@@ -4,13 +4,12 @@
 
 #include <memory>
 
-#include "bindings/ValueClasses.h"
 #include "bitmap/Bitmap.h"
-#include "engine/Engine.h"
 #include "platform/gfx/Context.h"
 #include "platform/gfx/Device.h"
 #include "platform/gfx/SpriteBatch.h"
 #include "platform/gfx/Texture.h"
+#include "tests/support/ValueClassEngine.h"
 
 namespace bitmap::test {
 
@@ -40,21 +39,9 @@ class ClassEnvironment : public ::testing::Environment {
     } else {
       std::fprintf(stderr, "no GL context: %s\n", error.c_str());
     }
-    engine::fillScriptApi(g_api);
-    engine::g_scriptApi = &g_api;
-    RGSSInitialize3(nullptr);
-    const engine::EngineGlobals& globals = engine::globals();
-    g_api.object_class = globals.object_class;
-    g_api.type_error = globals.type_error;
-    g_api.script_error = globals.script_error;
-    g_api.rect_class = globals.rect_class;
-    g_api.table_class = globals.table_class;
-    g_api.font_registry = globals.font_registry;
-    bindings::defineColor();
-    bindings::defineTone();
+    ::test::startEngineWithValueClasses(g_api);
     defineBitmapClass();
     defineFontClass();
-    bindings::defineErrorClasses();
     g_api.eval_string(R"(
       def __quillon_probe
         yield.to_s
