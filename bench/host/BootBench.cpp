@@ -1,8 +1,9 @@
 // Boot time: from just before the player's process starts to the first presented frame of a game whose first
-// section calls Graphics.update (headless, fresh process each run), beside the floor of the player starting and
-// giving up at once on a missing game folder (process creation and loading its libraries). The first run fills
-// the effect cache and the GL driver's shader cache, both kept in the benchmark's own folder, and is reported
-// apart; processor time is the whole process's, its exit included. Numbers only: nothing here asserts a time.
+// section calls Graphics.update (headless, fresh process each run), beside two floors: the player starting and
+// giving up at once on a missing game folder (process creation and loading its libraries), and a plain GL window
+// presenting one cleared frame (the display, the driver and a frame). The first run fills the effect, program and
+// GL driver caches, all kept in the benchmark's own folder, and is reported apart; processor time is the whole
+// process's, its exit included. Numbers only: nothing here asserts a time.
 // Usage: bench_boot [PLAYER] (default: the player of this build), so that two builds compare on one machine.
 
 #include <fcntl.h>
@@ -113,14 +114,16 @@ int main(int argc, char** argv) {
   }
 
   std::printf("player: %s, %d runs\n", player.c_str(), kRuns);
-  print("first run (effect, driver caches empty)", {runPlayer(player, game, cache)});
-  std::vector<Run> warm, floor;
+  print("first run (caches empty)", {runPlayer(player, game, cache)});
+  std::vector<Run> warm, floor, glFloor;
   for (int i = 0; i < kRuns; ++i) {
     warm.push_back(runPlayer(player, game, cache));
     floor.push_back(runPlayer(player, std::string(folder) + "/no-such-folder/Game.exe", cache));
+    glFloor.push_back(runPlayer(QUILLON_GL_FLOOR, game, cache));
   }
   print("start to first frame", warm);
   print("floor: start and give up (no game)", floor);
+  print("floor: a GL window's first cleared frame", glFloor);
   std::filesystem::remove_all(folder);
   return 0;
 }
