@@ -85,22 +85,19 @@ struct LibArchive {
   std::string error;  // empty when every function was found
 };
 
+LibArchive loadFunctions() {
+  LibArchive table;
+  platform::LateLibrary library(QUILLON_LIBARCHIVE_LIBRARY);
+#define QUILLON_ARCHIVE_FIND(name) library.find(#name, &table.name);
+  QUILLON_ARCHIVE_FUNCTIONS(QUILLON_ARCHIVE_FIND)
+#undef QUILLON_ARCHIVE_FIND
+  table.error = library.error();
+  return table;
+}
+
 // The library, opened by the first call; null (with `error`) when it cannot be used.
 const LibArchive* loadLibArchive(std::string* error = nullptr) {
-  static const LibArchive loaded = [] {
-    LibArchive table;
-    platform::LateLibrary library(QUILLON_LIBARCHIVE_LIBRARY);
-#define QUILLON_ARCHIVE_FIND(name) library.find(#name, &table.name);
-    QUILLON_ARCHIVE_FUNCTIONS(QUILLON_ARCHIVE_FIND)
-#undef QUILLON_ARCHIVE_FIND
-    table.error = library.error();
-    return table;
-  }();
-  if (!loaded.error.empty()) {
-    if (error != nullptr) *error = loaded.error;
-    return nullptr;
-  }
-  return &loaded;
+  return platform::loadedTable<LibArchive, loadFunctions>(error);
 }
 
 // For code that runs only once `loadLibArchive()` has returned the library.

@@ -34,4 +34,16 @@ class LateLibrary {
   std::string m_error;
 };
 
+// The table of functions that `load` fills, made by the first call from any thread and kept for the process;
+// null while the table's `error` says what is missing, and then `error`, if given, holds that.
+template <typename Table, Table (*load)()>
+const Table* loadedTable(std::string* error) {
+  static const Table table = load();
+  if (!table.error.empty()) {
+    if (error != nullptr) *error = table.error;
+    return nullptr;
+  }
+  return &table;
+}
+
 }  // namespace platform

@@ -59,14 +59,7 @@ Fluid load() {
 }
 
 // The library, opened by the first call from any thread; null (with `error`) when it cannot be used.
-const Fluid* fluidSynth(std::string* error = nullptr) {
-  static const Fluid loaded = load();
-  if (!loaded.error.empty()) {
-    if (error != nullptr) *error = loaded.error;
-    return nullptr;
-  }
-  return &loaded;
-}
+const Fluid* fluidSynth(std::string* error = nullptr) { return platform::loadedTable<Fluid, load>(error); }
 
 // For code that runs only once `fluidSynth()` has returned the library.
 const Fluid& fluid() { return *fluidSynth(); }

@@ -52,12 +52,8 @@ Loaded load() {
 }  // namespace
 
 const FfmpegLibraries* ffmpeg(std::string* error) {
-  static const Loaded loaded = load();
-  if (!loaded.error.empty()) {
-    if (error != nullptr) *error = loaded.error;
-    return nullptr;
-  }
-  return &loaded.table;
+  const Loaded* loaded = platform::loadedTable<Loaded, load>(error);
+  return loaded != nullptr ? &loaded->table : nullptr;
 }
 
 }  // namespace codecs
