@@ -29,6 +29,35 @@ void drawObject(render::Renderer& renderer, Sprite& object, const Viewport* view
   object.afterDraw();
 }
 
+// Draws a viewport's sorted list into the bound target, runs of a fast layer in one pass; the caller has begun the
+// batch and set the device rectangle the objects are clipped to.
+void drawList(render::Renderer& renderer, Viewport& viewport) {
+  gfx::SpriteBatch& batch = renderer.batch();
+  render::SceneEffect& effect = renderer.effect();
+  std::vector<double> zs;
+  zs.reserve(viewport.drawList.size());
+  for (const Sprite* object : viewport.drawList) zs.push_back(object->effectiveZ);
+  const std::vector<LayerStep> steps = planFastLayers(zs, viewport.fastLayers);
+  // Drawing may not change the list (no script runs here), so the plan and the list stay in step.
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const LayerStep& step = steps[i];
+    if (step.endGroupBefore) {
+      batch.flush();
+      effect.endPass();
+    }
+    if (step.beginGroup) effect.beginPass(static_cast<unsigned>(step.pass));
+    drawObject(renderer, *viewport.drawList[i], &viewport, step.batched);
+  }
+  if (groupOpenAtEnd(steps)) {
+    batch.flush();
+    effect.endPass();
+  }
+}
+
+bool drawsOnScreen(const Viewport& viewport) {
+  return drawsOnScreen(viewport.visible, *viewport.tone, !viewport.effectName.empty(), viewport.flashState);
+}
+
 void ensureTarget(render::Renderer& renderer, Viewport& viewport) {
   const int width = renderer.screenWidth();
   const int height = renderer.screenHeight();
@@ -84,7 +113,6 @@ void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) 
   if (!viewport.target) return;
   gfx::Device& device = renderer.device();
   gfx::SpriteBatch& batch = renderer.batch();
-  render::SceneEffect& effect = renderer.effect();
   device.setRenderTarget(0, viewport.target.get());
   const gfx::Viewport area = clipToScreen(viewport.rectangle(), renderer.screenWidth(), renderer.screenHeight());
   // Only the rectangle is drawn into: clearing it with the area drawn last keeps the rest transparent.
@@ -96,25 +124,7 @@ void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) 
   device.setViewport(area);
   batch.begin(true);
   const std::uint64_t drawsBefore = device.drawCallCount();
-
-  std::vector<double> zs;
-  zs.reserve(viewport.drawList.size());
-  for (const Sprite* object : viewport.drawList) zs.push_back(object->effectiveZ);
-  const std::vector<LayerStep> steps = planFastLayers(zs, viewport.fastLayers);
-  // Drawing may not change the list (no script runs here), so the plan and the list stay in step.
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    const LayerStep& step = steps[i];
-    if (step.endGroupBefore) {
-      batch.flush();
-      effect.endPass();
-    }
-    if (step.beginGroup) effect.beginPass(static_cast<unsigned>(step.pass));
-    drawObject(renderer, *viewport.drawList[i], &viewport, step.batched);
-  }
-  if (groupOpenAtEnd(steps)) {
-    batch.flush();
-    effect.endPass();
-  }
+  drawList(renderer, viewport);
   batch.end();
   if (device.drawCallCount() != drawsBefore) {
     viewport.targetClean = false;
@@ -125,17 +135,17 @@ void SceneFrame::renderViewport(render::Renderer& renderer, Viewport& viewport) 
 void SceneFrame::renderViewports(render::Renderer& renderer) {
   gfx::Device& device = renderer.device();
   gfx::Texture* previous = device.renderTarget(0);
-  for (Viewport* viewport : m_sorted) renderViewport(renderer, *viewport);
+  for (Viewport* viewport : m_sorted) {
+    if (!drawsOnScreen(*viewport)) renderViewport(renderer, *viewport);
+  }
   device.setRenderTarget(0, previous);
 }
 
-void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
+// Draws the viewport's target onto the screen with its tone or custom effect; false when it has no target.
+bool SceneFrame::compositePicture(render::Renderer& renderer, Viewport& viewport) {
+  if (!viewport.target) return false;
   gfx::SpriteBatch& batch = renderer.batch();
   render::SceneEffect& effect = renderer.effect();
-  batch.setTransform(gfx::Matrix4::identity());
-  effect.resetParameters();
-  if (!viewport.visible || !viewport.target || effect.effect() == nullptr) return;
-
   const bindings::Tone& tone = *viewport.tone;
   const float toneVector[4] = {tone.red, tone.green, tone.blue, tone.gray};
   effect.effect()->setVector(effect.handle(render::EffectParam::Tone), toneVector, 4);
@@ -167,6 +177,29 @@ void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
   if (custom) {
     effect.beginPass(0);
     effect.endPass();
+  }
+  return true;
+}
+
+void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
+  gfx::SpriteBatch& batch = renderer.batch();
+  render::SceneEffect& effect = renderer.effect();
+  batch.setTransform(gfx::Matrix4::identity());
+  effect.resetParameters();
+  if (!viewport.visible || effect.effect() == nullptr) return;
+  if (drawsOnScreen(viewport)) {
+    // Its picture would be composited unchanged: the objects go straight onto the screen, clipped to the rectangle.
+    gfx::Device& device = renderer.device();
+    const gfx::Viewport whole = device.viewport();
+    batch.flush();  // what is queued was drawn before, unclipped
+    device.setViewport(clipToScreen(viewport.rectangle(), renderer.screenWidth(), renderer.screenHeight()));
+    drawList(renderer, viewport);
+    batch.flush();
+    device.setViewport(whole);
+    batch.setTransform(gfx::Matrix4::identity());
+    effect.resetParameters();
+  } else if (!compositePicture(renderer, viewport)) {
+    return;
   }
 
   const OverlayColour overlay = overlayColour(*viewport.color, viewport.flashState);

@@ -1,7 +1,7 @@
 #pragma once
 
-// The scene's side of every frame: prepares and orders the draw lists, renders each viewport into its own
-// target and draws the screen's objects and the viewport pictures in one merged order.
+// The scene's side of every frame: prepares and orders the draw lists, renders each viewport that needs it into its
+// own target and draws the screen's objects and the viewports in one merged order.
 
 #include <memory>
 #include <vector>
@@ -32,6 +32,7 @@ class SceneFrame final : public render::FrameScene {
 
  private:
   void composite(render::Renderer& renderer, Viewport& viewport);
+  static bool compositePicture(render::Renderer& renderer, Viewport& viewport);
 
   std::unique_ptr<Sprite> m_overlay;  // a translucent rectangle over a viewport for its colour
   std::vector<Viewport*> m_sorted;

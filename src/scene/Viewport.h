@@ -64,7 +64,8 @@ class Viewport {
   DrawList drawList;
   // Effective z (as an integer) → blend mode of the groups drawn in one pass.
   std::map<std::int32_t, std::int32_t> fastLayers;
-  // Screen-sized; made by the frame when missing (after creation and device resets), dropped by dispose. Objects
+  // Screen-sized; made when first needed (a viewport whose picture is composited unchanged draws straight onto the
+  // screen and needs none; snapshots use it), remade after device resets, dropped by dispose. Objects
   // are drawn into it only inside the rectangle: outside `targetDrawnArea` (where the last drawing went) it is
   // transparent, and all of it is while `targetClean`.
   std::unique_ptr<gfx::Texture> target;

@@ -52,6 +52,10 @@ int compositeAlpha(const FlashState& flash) {
   return static_cast<int>(std::clamp(flash.hideProgress * 255.0f, 0.0f, 255.0f));
 }
 
+bool drawsOnScreen(bool visible, const bindings::Tone& tone, bool customEffect, const FlashState& flash) {
+  return visible && tone == bindings::Tone{} && !customEffect && compositeAlpha(flash) == 255;
+}
+
 OverlayColour overlayColour(const bindings::Color& colour, const FlashState& flash) {
   OverlayColour out;
   const bool colouredFlash =

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bindings/Color.h"
+#include "bindings/Tone.h"
 #include "engine/ScriptApi.h"
 #include "platform/gfx/Types.h"
 #include "scene/FlashMath.h"
@@ -37,6 +38,12 @@ bool groupOpenAtEnd(std::span<const LayerStep> steps);
 
 // The alpha of the whole viewport picture: opaque, except that it fades in over a flash without colour.
 int compositeAlpha(const FlashState& flash);
+
+// Whether a viewport's objects are drawn straight onto the screen, clipped to its rectangle, instead of into its own
+// target: its picture would be composited unchanged (visible, no tone, no custom effect, not fading in over a flash).
+// So drawn, objects that add or subtract do so with what lies beneath the viewport, not with an empty target that
+// then covers it.
+bool drawsOnScreen(bool visible, const bindings::Tone& tone, bool customEffect, const FlashState& flash);
 
 // The translucent rectangle laid over a viewport for its colour and coloured flash.
 struct OverlayColour {

@@ -84,6 +84,20 @@ TEST(CompositeAlpha, FadesInOverAFlashWithoutColour) {
   EXPECT_EQ(scene::compositeAlpha(flash), 255);
 }
 
+// Only a viewport whose picture would be composited unchanged skips its own target.
+TEST(DrawsOnScreen, OnlyWhenTheCompositeWouldChangeNothing) {
+  scene::FlashState flash;
+  EXPECT_TRUE(scene::drawsOnScreen(true, {}, false, flash));
+  EXPECT_FALSE(scene::drawsOnScreen(false, {}, false, flash));
+  EXPECT_FALSE(scene::drawsOnScreen(true, {0, 0, 0, 10}, false, flash));
+  EXPECT_FALSE(scene::drawsOnScreen(true, {}, true, flash));
+  const bindings::Color white{255, 255, 255, 255};
+  scene::startFlash(flash, &white, 4);
+  EXPECT_TRUE(scene::drawsOnScreen(true, {}, false, flash)) << "a coloured flash is laid over";
+  scene::startFlash(flash, nullptr, 4);
+  EXPECT_FALSE(scene::drawsOnScreen(true, {}, false, flash)) << "fading in over a flash without colour";
+}
+
 TEST(OverlayColour, DrawnForAColourOrAColouredFlashAndSaturates) {
   scene::FlashState flash;
   EXPECT_FALSE(scene::overlayColour({}, flash).drawn);

@@ -1,7 +1,7 @@
 # Viewports on the screen: their rectangle clipped to it, their objects offset by the rectangle and the origin,
 # fast layers drawing a z's objects in one pass with the layer's blend, flashes fading in or laid over as a
-# colour, colour and tone, visibility, and disposal leaving sprites alive but undrawn. Run once plainly and
-# once under GC.stress.
+# colour, colour and tone, visibility, objects adding to and subtracting from what lies beneath, and disposal
+# leaving sprites alive but undrawn. Run once plainly and once under GC.stress.
 RED = Color.new(255, 0, 0)
 GREEN = Color.new(0, 255, 0)
 BLUE = Color.new(0, 0, 255)
@@ -159,6 +159,20 @@ def colour_tone_and_visibility(pass)
   check_near("#{pass}: visible again", Graphics.snap_to_bitmap.get_pixel(2, 272), [127, 0, 128])
 end
 
+def blends_with_what_lies_beneath(pass)
+  sprite(Color.new(100, 100, 100), 0, 300, nil, 60, 10)
+  port = made(Viewport.new(0, 300, 60, 10))
+  port.z = 1
+  sprite(Color.new(50, 20, 0), 0, 0, port).blend_type = 1
+  sprite(Color.new(0, 0, 0), 10, 0, port).blend_type = 1
+  sprite(Color.new(30, 30, 30), 20, 0, port).blend_type = 2
+  check("#{pass}: adding and subtracting on an otherwise empty viewport",
+        [pixel(2, 302), pixel(12, 302), pixel(22, 302), pixel(32, 302)],
+        [[150, 120, 100], [100, 100, 100], [70, 70, 70], [100, 100, 100]])
+  port.color = Color.new(0, 0, 0, 255)
+  check("#{pass}: the colour still covers them", pixel(2, 302), [0, 0, 0])
+end
+
 def disposal(pass)
   port = made(Viewport.new(0, 300, 100, 20))
   port.ox = -50
@@ -203,7 +217,8 @@ def snapshot(pass)
   end
 end
 
-CASES = %i[rectangles origin_and_clipping fast_layers flashes colour_tone_and_visibility disposal snapshot].freeze
+CASES = %i[rectangles origin_and_clipping fast_layers flashes colour_tone_and_visibility blends_with_what_lies_beneath
+           disposal snapshot].freeze
 
 run_scene_cases(CASES)
 finish
