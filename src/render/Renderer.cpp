@@ -108,7 +108,7 @@ void Renderer::createDevice() {
   m_context->setSwapInterval(m_vsync);
   m_device = std::make_unique<gfx::Device>(*m_context);
   m_batch = std::make_unique<gfx::SpriteBatch>(*m_device);
-  m_batch->setShading(std::string(plainQuadShading()), std::string(valuedQuadShading()));
+  m_batch->setShading(quadShadings());
   m_baseTransform = m_batch->transform();
   m_effect = std::make_unique<SceneEffect>(*m_device);
   std::string errors;

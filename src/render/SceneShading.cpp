@@ -5,8 +5,9 @@ namespace render {
 namespace {
 
 // The same formulas as PS in BuiltinEffect.hlsl, in the same order, so that a shaded quad and an object drawn
-// through the pass come out alike.
-constexpr std::string_view kValued = R"(
+// through the pass come out alike. The wave is spliced in only for waving quads: even a skipped branch costs a
+// processor rasteriser a good part of the shading.
+constexpr std::string_view kValuedStart = R"(
 const float PI = 3.14159265;
 vec4 shadeQuad(vec2 coordinate, vec4 colour) {
   vec4 tone = quadValues[0];
@@ -17,11 +18,17 @@ vec4 shadeQuad(vec2 coordinate, vec4 colour) {
   float sampHeight = quadValues[2].w;
   float sampWidth = quadValues[5].x;
   vec2 sampled = coordinate * quadValues[4].xy - quadValues[4].zw;
+)";
+
+constexpr std::string_view kWave = R"(
   // Without a wave the angle may be undefined (frequency 0); skipping it keeps NaN out of the coordinate.
   if (quadValues[3].x != 0.0) {
     int angle = int(quadValues[3].y + sampled.y / sampHeight * (360.0 / quadValues[3].z));
     sampled.x += quadValues[3].x * sin((float(angle) + quadValues[3].w) * PI / 180.0) * sampWidth;
   }
+)";
+
+constexpr std::string_view kValuedEnd = R"(
   vec4 c = quadTexel(sampled);
   c.rgb = c.rgb * (1.0 - blendColor.a) + blendColor.rgb * blendColor.a;
   bool inside = bushDepth * sampHeight > texcoordYBottom - coordinate.y;
@@ -45,8 +52,10 @@ vec4 shadeQuad(vec2 coordinate, vec4 colour) {
 
 }  // namespace
 
-std::string_view plainQuadShading() { return kPlain; }
-
-std::string_view valuedQuadShading() { return kValued; }
+std::vector<std::string> quadShadings() {
+  const std::string valuedStart(kValuedStart);
+  const std::string valuedEnd(kValuedEnd);
+  return {std::string(kPlain), valuedStart + valuedEnd, valuedStart + std::string(kWave) + valuedEnd};
+}
 
 }  // namespace render

@@ -11,13 +11,17 @@
 //   quadValues[5]  sampWidth, unused
 //
 // The plain shading is what the formulas leave when those values are neutral: the texel times the quad colour,
-// premultiplied.
+// premultiplied; the valued one leaves out the wave.
 
-#include <string_view>
+#include <string>
+#include <vector>
 
 namespace render {
 
-std::string_view plainQuadShading();
-std::string_view valuedQuadShading();
+// The shadings a quad may need, from the least general (the indices of gfx::ShadedQuad::shading).
+enum QuadShading : int { kPlainShading, kValuedShading, kWavedShading };
+
+// The sprite batch's shadings, in QuadShading order.
+std::vector<std::string> quadShadings();
 
 }  // namespace render

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <numbers>
 
+#include "render/SceneShading.h"
+
 namespace scene {
 
 namespace {
@@ -122,12 +124,14 @@ std::uint32_t quadColour(float effectiveOpacity) {
   return (alpha << 24) | 0xFFFFFFu;
 }
 
-bool plainShading(const gfx::QuadValues& values) {
+int quadShading(const gfx::QuadValues& values) {
   const auto& [tone, blend, bush, wave, texcoord, sampling] = values;
   (void)sampling;
+  if (wave[0] != 0.0f) return render::kWavedShading;
   // A blend colour of alpha 0 mixes none of its colour in; a bush of depth 0 reaches no row.
-  return tone == std::array<float, 4>{} && blend[3] == 0.0f && bush[0] == 0.0f && wave[0] == 0.0f &&
-         texcoord == std::array<float, 4>{1.0f, 1.0f, 0.0f, 0.0f};
+  const bool plain = tone == std::array<float, 4>{} && blend[3] == 0.0f && bush[0] == 0.0f &&
+                     texcoord == std::array<float, 4>{1.0f, 1.0f, 0.0f, 0.0f};
+  return plain ? render::kPlainShading : render::kValuedShading;
 }
 
 }  // namespace scene

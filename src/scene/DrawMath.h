@@ -67,8 +67,9 @@ SamplingParams samplingFromTexture(int textureWidth, int textureHeight);
 // White with the opacity in the alpha byte.
 std::uint32_t quadColour(float effectiveOpacity);
 
-// Whether an object's effect parameters, laid out as a shaded quad carries them (render/SceneShading.h), leave its
-// texels as they are: no tone, no blend colour, no bush, no wave, no texture-coordinate transform.
-bool plainShading(const gfx::QuadValues& values);
+// The least general shading (render::QuadShading) that draws an object's effect parameters, laid out as a shaded
+// quad carries them (render/SceneShading.h): plain when they leave its texels as they are (no tone, no blend colour,
+// no bush, no wave, no texture-coordinate transform), waved when it waves.
+int quadShading(const gfx::QuadValues& values);
 
 }  // namespace scene

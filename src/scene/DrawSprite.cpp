@@ -135,7 +135,7 @@ void drawSprite(render::Renderer& renderer, Sprite& object, const Viewport* view
                       blendOfPass(layerPass ? static_cast<int>(*layerPass) : pass),
                       sampler,
                       &values,
-                      plainShading(values)});
+                      quadShading(values)});
     return;
   }
 

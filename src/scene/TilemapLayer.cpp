@@ -11,6 +11,7 @@
 #include "platform/gfx/Texture.h"
 #include "render/Renderer.h"
 #include "render/SceneEffect.h"
+#include "render/SceneShading.h"
 #include "scene/DrawMath.h"
 #include "scene/DrawSprite.h"
 
@@ -131,12 +132,11 @@ void TilemapLayer::drawCustom(render::Renderer& renderer) {
   const gfx::QuadValues values = shadingValues(*this, nullptr, kNoSource);
   const gfx::Effect* effect = renderer.effect().effect();
   const std::optional<unsigned> pass = effect != nullptr ? effect->activePass() : std::nullopt;
-  const bool shaded = pass && *pass <= 2 && plainShading(values);
+  const bool shaded = pass && *pass <= 2 && quadShading(values) == render::kPlainShading;
   gfx::ShadedQuad shadedQuad;
   shadedQuad.blend = blendOfPass(pass ? static_cast<int>(*pass) : 0);
   shadedQuad.sampler = renderer.device().samplerState(0);
   shadedQuad.values = &values;
-  shadedQuad.plain = true;
 
   gfx::SpriteBatch& batch = renderer.batch();
   const gfx::Matrix4 placed = batch.transform();

@@ -221,7 +221,10 @@ int SpriteBatch::shadedUnit(const ShadedQuad& quad, double pixels) {
 }
 
 void SpriteBatch::drawShaded(const ShadedQuad& quad) {
-  if (!m_begun || quad.texture == nullptr || quad.values == nullptr || m_valuedShading.empty()) return;
+  if (!m_begun || quad.texture == nullptr || quad.values == nullptr || quad.shading < 0 ||
+      static_cast<std::size_t>(quad.shading) >= m_shadings.size()) {
+    return;
+  }
   if (quad.source.width() <= 0 || quad.source.height() <= 0) return;
   const auto& m = m_transform.m;
   const double pixels = std::abs(static_cast<double>(m[0][0]) * m[1][1] - static_cast<double>(m[0][1]) * m[1][0]) *
@@ -230,7 +233,7 @@ void SpriteBatch::drawShaded(const ShadedQuad& quad) {
   Run& run = m_runs.back();
   // The quad's values are the run's n-th, n counted from the run's first quad.
   const auto valueIndex = static_cast<std::uint32_t>(run.quads++);
-  run.valued = run.valued || !quad.plain;
+  run.shading = std::max(run.shading, quad.shading);
   const std::uint32_t info = static_cast<std::uint32_t>(unit) |
                              (quad.blend == QuadBlend::Additive ? kAdditiveBit : 0u) | (valueIndex << kValueIndexShift);
   const std::size_t at = m_shadedVertices.size();
@@ -260,21 +263,20 @@ void SpriteBatch::flush() {
   m_shadedValues.clear();
 }
 
-void SpriteBatch::setShading(std::string plain, std::string valued) {
-  m_plainShading = std::move(plain);
-  m_valuedShading = std::move(valued);
+void SpriteBatch::setShading(std::vector<std::string> shadings) {
+  m_shadings = std::move(shadings);
   m_programs.clear();
 }
 
-const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textureCount) {
+const detail::ShaderProgram* SpriteBatch::shadingProgram(int shading, int textureCount) {
   const int units = unitsFor(textureCount);
-  auto found = m_programs.find({valued, units});
+  auto found = m_programs.find({shading, units});
   if (found != m_programs.end()) return found->second.get();
   std::string vertex = std::string(detail::spriteVertexDeclarations()) + kQuadInfoDeclarations;
   std::string fragment = "#version 330 core\n";
   fragment += detail::alphaTestDeclarations();
   fragment += "in vec4 vColour;\nin vec2 vTexCoord;\nflat in uint vQuadInfo;\n";
-  if (valued) {
+  if (shading > 0) {
     const std::string count = std::to_string(kQuadValueVectors);
     vertex += "uniform samplerBuffer uQuadValues;\nuniform int uQuadValueBase;\nflat out vec4 quadValues[" + count +
               "];\nvoid main() {\n  int first = uQuadValueBase + int(aQuadInfo >> " + std::to_string(kValueIndexShift) +
@@ -291,7 +293,7 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textur
   // additive ones, so that both blend in one draw call (one source, one minus the second source colour).
   fragment += "layout(location = 0, index = 0) out vec4 oColour;\nlayout(location = 0, index = 1) out vec4 oFactor;\n";
   fragment += texelFunction(units);
-  fragment += valued ? m_valuedShading : m_plainShading;
+  fragment += m_shadings[static_cast<std::size_t>(shading)];
   fragment += "\nvoid main() {\n  vec4 colour = shadeQuad(vTexCoord, vColour);\n  ";
   fragment += detail::alphaTestStatement("colour");
   fragment += "\n  oColour = colour;\n  oFactor = vec4((vQuadInfo & 16u) != 0u ? 0.0 : colour.a);\n}\n";
@@ -307,11 +309,12 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(bool valued, int textur
   } else {
     std::fprintf(stderr, "[gfx] shading program: %s\n", log.c_str());
   }
-  return (m_programs[{valued, units}] = std::move(program)).get();
+  return (m_programs[{shading, units}] = std::move(program)).get();
 }
 
 void SpriteBatch::drawShadedRun(const Run& run, std::size_t firstQuad) {
-  const detail::ShaderProgram* program = shadingProgram(run.valued, run.textureCount);
+  const detail::ShaderProgram* program = shadingProgram(run.shading, run.textureCount);
+  const bool valued = run.shading > 0;
   if (program == nullptr || run.quads == 0) return;
   const StateBlock saved = m_device.captureState();
   std::array<const Texture*, kShadedTextures> savedTextures{};
@@ -332,7 +335,7 @@ void SpriteBatch::drawShadedRun(const Run& run, std::size_t firstQuad) {
   render.blendOpAlpha = BlendOp::Add;
   m_device.setProgram(program);
   m_device.drawQuads(m_shadedVertices.data() + firstQuad * 4, run.quads,
-                     run.valued ? m_shadedValues.data() + firstQuad : nullptr, run.valued ? run.quads : 0);
+                     valued ? m_shadedValues.data() + firstQuad : nullptr, valued ? run.quads : 0);
   m_device.applyState(saved);
   for (int unit = 0; unit < run.textureCount; ++unit) {
     m_device.setTexture(unit, savedTextures[static_cast<std::size_t>(unit)]);

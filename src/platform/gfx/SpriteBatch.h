@@ -41,7 +41,8 @@ struct ShadedQuad {
   QuadBlend blend = QuadBlend::Normal;
   SamplerState sampler;
   const QuadValues* values = nullptr;  // required
-  bool plain = false;                  // the values change nothing: the plain program may draw the quad
+  // The least general of the batch's shadings that draws the quad alike (0: its values change nothing).
+  int shading = 0;
 };
 
 class SpriteBatch {
@@ -78,11 +79,12 @@ class SpriteBatch {
   // quads that blend alike (normal and additive together) and sample at most kShadedTextures textures.
   void flush();
 
-  // The shading of shaded quads: GLSL 3.30 functions `vec4 shadeQuad(vec2 coordinate, vec4 colour)` returning the
-  // premultiplied colour of a pixel from its texture coordinate and the quad's colour. They sample the quad's
-  // texture with `quadTexel(vec2 coordinate)`; `valued` also reads the quad's values as `quadValues[0]` to
-  // `quadValues[kQuadValueVectors - 1]`, `plain` draws the quads marked plain. Programs are made when first needed.
-  void setShading(std::string plain, std::string valued);
+  // The shadings of shaded quads, from the least general: GLSL 3.30 functions `vec4 shadeQuad(vec2 coordinate,
+  // vec4 colour)` returning the premultiplied colour of a pixel from its texture coordinate and the quad's colour.
+  // They sample the quad's texture with `quadTexel(vec2 coordinate)`; all but the first also read the quad's values
+  // as `quadValues[0]` to `quadValues[kQuadValueVectors - 1]`. A run is drawn with the most general shading its
+  // quads need, so that quads needing less cost no more than they must. Programs are made when first needed.
+  void setShading(std::vector<std::string> shadings);
 
   std::size_t queuedQuads() const { return m_vertices.size() / 4 + m_shadedVertices.size() / 4; }
   // Drops the queued quads of a texture that is going away.
@@ -94,7 +96,7 @@ class SpriteBatch {
     std::size_t quads = 0;
     bool shaded = false;
     bool subtractive = false;
-    bool valued = false;  // some quad needs the program that reads values
+    int shading = 0;  // the most general its quads need
     int textureCount = 0;
     double pixels = 0.0;  // the quads' area on the target
     std::array<const Texture*, kShadedTextures> textures{};
@@ -106,7 +108,7 @@ class SpriteBatch {
   // cannot join it.
   int shadedUnit(const ShadedQuad& quad, double pixels);
   void drawShadedRun(const Run& run, std::size_t firstQuad);
-  const detail::ShaderProgram* shadingProgram(bool valued, int textureCount);
+  const detail::ShaderProgram* shadingProgram(int shading, int textureCount);
 
   Device& m_device;
   bool m_begun = false;
@@ -117,10 +119,9 @@ class SpriteBatch {
   std::vector<QuadVertex> m_shadedVertices;
   std::vector<QuadValues> m_shadedValues;  // one per shaded quad
   std::vector<Run> m_runs;
-  std::string m_plainShading;
-  std::string m_valuedShading;
-  // By (valued, texture count); null where the program did not build.
-  std::map<std::pair<bool, int>, std::unique_ptr<detail::ShaderProgram>> m_programs;
+  std::vector<std::string> m_shadings;
+  // By (shading, texture count); null where the program did not build.
+  std::map<std::pair<int, int>, std::unique_ptr<detail::ShaderProgram>> m_programs;
 };
 
 }  // namespace gfx

@@ -187,9 +187,9 @@ TEST(SpriteBatchTest, ShadedQuadsShareADrawCallWithTheirOwnValuesAndBlends) {
   device.setRenderTarget(0, target.get());
   device.clear(gfx::ClearFlags::Target, 0xFF000000);
   gfx::SpriteBatch batch(device);
-  batch.setShading("vec4 shadeQuad(vec2 c, vec4 colour) { vec4 t = quadTexel(c) * colour; t.rgb *= t.a; return t; }",
-                   "vec4 shadeQuad(vec2 c, vec4 colour) {\n"
-                   "  vec4 t = quadTexel(c) * colour + quadValues[0];\n  t.rgb *= t.a;\n  return t;\n}");
+  batch.setShading({"vec4 shadeQuad(vec2 c, vec4 colour) { vec4 t = quadTexel(c) * colour; t.rgb *= t.a; return t; }",
+                    "vec4 shadeQuad(vec2 c, vec4 colour) {\n"
+                    "  vec4 t = quadTexel(c) * colour + quadValues[0];\n  t.rgb *= t.a;\n  return t;\n}"});
   batch.begin(true);
   const gfx::QuadValues none{};
   const gfx::QuadValues green{{{0.0f, 1.0f, 0.0f, 0.0f}}};
@@ -200,7 +200,7 @@ TEST(SpriteBatchTest, ShadedQuadsShareADrawCallWithTheirOwnValuesAndBlends) {
     quad.position = {x, 0.0f, 0.5f};
     quad.blend = blend;
     quad.values = &values;
-    quad.plain = &values == &none;
+    quad.shading = &values == &none ? 0 : 1;
     batch.drawShaded(quad);
   };
   queue(*doomed, 2.0f, green, gfx::QuadBlend::Normal);
