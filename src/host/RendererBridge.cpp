@@ -54,7 +54,7 @@ class RendererBridge final : public RendererControl {
   }
 #ifdef QUILLON_HAS_BITMAP
   bool saveScreenshot(const std::string& path) override {
-    const render::Renderer* renderer = render::currentRenderer();
+    render::Renderer* renderer = render::currentRenderer();
     if (renderer == nullptr) {
       return false;
     }

@@ -182,10 +182,19 @@ FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   }
   m_effect->endTechnique();
 
-  // While frozen or in a transition the new scene goes straight into the composite target, under the old
-  // picture that step composite() draws over it. The shaders' copy of their colour for a second target is read by
-  // nothing, so no second target is bound.
-  device.setRenderTarget(0, m_transitionFramesLeft != 0 ? m_compositeTarget.get() : m_sceneTarget.get());
+  if (m_transitionFramesLeft < 1) {
+    const FadeStep fade = advanceFade(m_fadeCounter, m_fadeDuration, m_brightness);
+    m_fadeCounter = fade.counter;
+    m_brightness = fade.brightness;
+  }
+  // At full brightness, with no transition and the window the screen's size, the composite and the scaling would
+  // copy the scene unchanged: it is drawn straight into the window. While frozen or in a transition the new scene
+  // goes into the composite target, under the old picture that composite() draws over it. The shaders' copy of
+  // their colour for a second target is read by nothing, so no second target is bound.
+  const bool straight = !keepComposite && m_transitionFramesLeft == 0 && (m_brightness & 0xFF) == 0xFF &&
+                        placement() == PresentPlacement{};
+  gfx::Texture* sceneTarget = m_transitionFramesLeft != 0 ? m_compositeTarget.get() : m_sceneTarget.get();
+  device.setRenderTarget(0, straight ? nullptr : sceneTarget);
   m_effect->beginTechnique();
   device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
   m_batch->begin(true);
@@ -195,12 +204,15 @@ FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   }
   m_batch->end();
   m_effect->endTechnique();
-  device.setRenderTarget(0, m_compositeTarget.get());
   m_batch->setTransform(m_baseTransform);
-
-  const gfx::Texture* picture = composite(keepComposite);
-  m_shownScene = picture == m_sceneTarget.get();
-  this->present(*picture);
+  if (straight) {
+    m_shown = Shown::Window;
+  } else {
+    device.setRenderTarget(0, m_compositeTarget.get());
+    const gfx::Texture* picture = composite(keepComposite);
+    m_shown = picture == m_sceneTarget.get() ? Shown::Scene : Shown::Composite;
+    this->present(*picture);
+  }
   if (present && !m_context->swapBuffers()) {
     return FrameResult::ContextLost;
   }
@@ -225,9 +237,6 @@ void Renderer::renderOffFrame(const std::function<void(Renderer&)>& draw) {
 const gfx::Texture* Renderer::composite(bool always) {
   gfx::Device& device = *m_device;
   if (m_transitionFramesLeft < 1) {
-    const FadeStep fade = advanceFade(m_fadeCounter, m_fadeDuration, m_brightness);
-    m_fadeCounter = fade.counter;
-    m_brightness = fade.brightness;
     // At full brightness the composite would copy the scene unchanged (the scaling step blends both alike), so
     // the scene itself is shown.
     if (!always && m_transitionFramesLeft == 0 && (m_brightness & 0xFF) == 0xFF) {
@@ -268,18 +277,21 @@ const gfx::Texture* Renderer::composite(bool always) {
   return m_compositeTarget.get();
 }
 
+PresentPlacement Renderer::placement() const {
+  // The back buffer is the window's drawable (the display in full screen); its size decides the scaling.
+  const int backWidth = m_device->backBufferWidth();
+  const int backHeight = m_device->backBufferHeight();
+  return m_windowed ? windowedPlacement(backWidth, backHeight, m_screenWidth, m_screenHeight)
+                    : fullScreenPlacement(backWidth, backHeight, m_screenWidth, m_screenHeight);
+}
+
 void Renderer::present(const gfx::Texture& picture) {
   gfx::Device& device = *m_device;
   device.setRenderTarget(0, nullptr);
   device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
-  // The back buffer is the window's drawable (the display in full screen); its size decides the scaling.
-  const int backWidth = device.backBufferWidth();
-  const int backHeight = device.backBufferHeight();
-  const PresentPlacement placement = m_windowed
-                                         ? windowedPlacement(backWidth, backHeight, m_screenWidth, m_screenHeight)
-                                         : fullScreenPlacement(backWidth, backHeight, m_screenWidth, m_screenHeight);
-  m_batch->setTransform(gfx::Matrix4::scaling(placement.scaleX, placement.scaleY) *
-                        gfx::Matrix4::translation(placement.offsetX, placement.offsetY));
+  const PresentPlacement placed = placement();
+  m_batch->setTransform(gfx::Matrix4::scaling(placed.scaleX, placed.scaleY) *
+                        gfx::Matrix4::translation(placed.offsetX, placed.offsetY));
   m_batch->begin(true);
   gfx::SamplerState& sampler = device.samplerState(0);
   const gfx::Filter filter = m_filter == 0 ? gfx::Filter::Point : gfx::Filter::Linear;
@@ -305,8 +317,12 @@ std::unique_ptr<gfx::Texture> Renderer::snapshot() {
   return read ? std::move(image) : nullptr;
 }
 
-std::vector<std::uint32_t> Renderer::shownPicture() const {
-  const gfx::Texture* shown = m_shownScene ? m_sceneTarget.get() : m_compositeTarget.get();
+std::vector<std::uint32_t> Renderer::shownPicture() {
+  if (m_shown == Shown::Window && renderFrame(false, true) == FrameResult::Released) {
+    return {};
+  }
+  const bool scene = m_shown == Shown::Scene;
+  const gfx::Texture* shown = scene ? m_sceneTarget.get() : m_compositeTarget.get();
   if (m_released || shown == nullptr) {
     return {};
   }
@@ -316,7 +332,7 @@ std::vector<std::uint32_t> Renderer::shownPicture() const {
   }
   for (std::uint32_t& pixel : pixels) {
     // The scene shown as it is was blended over black on the way to the screen, as the composite blends it.
-    if (m_shownScene) {
+    if (scene) {
       const std::uint32_t alpha = pixel >> 24;
       const auto scaled = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
       pixel = scaled(pixel >> 16 & 0xFF) << 16 | scaled(pixel >> 8 & 0xFF) << 8 | scaled(pixel & 0xFF);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/gfx/Types.h"
+#include "render/FrameMath.h"
 #include "render/FrameTimer.h"
 #include "render/SceneEffect.h"
 
@@ -46,8 +47,9 @@ class Renderer {
   // The composite picture of a new frame (not shown), as a screen-sized managed texture.
   std::unique_ptr<gfx::Texture> snapshot();
   // The picture last shown, at screen size, before scaling to the window: 0xAARRGGBB words, top row first,
-  // opaque. Draws nothing. Empty after release or when the read fails.
-  std::vector<std::uint32_t> shownPicture() const;
+  // opaque. A frame drawn straight into the window is not kept: it is drawn again into the targets to be read.
+  // Empty after release or when the read fails.
+  std::vector<std::uint32_t> shownPicture();
   void release();
   bool released() const { return m_released; }
   // Draws outside the frame (a viewport rendered alone for its own snapshot): `draw` runs with depth testing
@@ -116,6 +118,7 @@ class Renderer {
   // Brightness, fades and transitions into T2; returns the picture to show, which is the scene target itself when
   // nothing changes it (unless `always`: snapshots read T2).
   const gfx::Texture* composite(bool always);
+  PresentPlacement placement() const;
   void present(const gfx::Texture& picture);
   void setTitle(const std::string& title);
 
@@ -151,7 +154,8 @@ class Renderer {
   gfx::Matrix4 m_baseTransform;
   std::unique_ptr<gfx::Texture> m_sceneTarget;      // T1
   std::unique_ptr<gfx::Texture> m_compositeTarget;  // T2
-  bool m_shownScene = false;                        // the last frame showed T1 itself, with no composite
+  enum class Shown { Composite, Scene, Window };
+  Shown m_shown = Shown::Composite;  // the target the last frame showed (T2, T1), or none: drawn into the window
   std::unique_ptr<gfx::Texture> m_transitionImage;
   std::unique_ptr<gfx::Texture> m_frozenImage;
 };

@@ -314,8 +314,24 @@ TEST_F(SceneDraw, ObjectsSharingADrawCallKeepTheirOwnValues) {
   EXPECT_EQ(at(pixels, 13, 2), kBlack);
   EXPECT_EQ(at(pixels, 17, 9), kWhite);
   EXPECT_EQ(at(pixels, 20, 0), kBlue);
-  // The screen's objects in one call, the scaled picture in another.
-  EXPECT_EQ(draws, 2u);
+  // The screen's objects in one call, straight into the window of the screen's size.
+  EXPECT_EQ(draws, 1u);
+}
+
+// A frame drawn straight into the window shows what the composite and the scaling show.
+TEST_F(SceneDraw, TheWindowShowsWhatASnapshotReads) {
+  sprite(solid(8, 8, 0xFF336699u), 2, 2).opacity = 100;
+  sprite(solid(8, 8, 0xFF402010u), 6, 6).blendType = 1;
+  Sprite& taking = sprite(solid(8, 8, 0xFF202020u), 2, 2, &viewport(8, 3, 16, 7));
+  taking.blendType = 2;
+  const auto shown = frame();
+  const std::unique_ptr<gfx::Texture> snapshot = m_renderer->snapshot();
+  ASSERT_NE(snapshot, nullptr);
+  std::vector<std::uint32_t> read(shown.size());
+  ASSERT_TRUE(snapshot->readPixels({0, 0, kSize, kSize}, read.data(), kSize * 4));
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) ASSERT_EQ(at(shown, x, y), at(read, x, y)) << x << "," << y;
+  }
 }
 
 }  // namespace
