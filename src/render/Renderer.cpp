@@ -191,8 +191,7 @@ FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   // copy the scene unchanged: it is drawn straight into the window. While frozen or in a transition the new scene
   // goes into the composite target, under the old picture that composite() draws over it. The shaders' copy of
   // their colour for a second target is read by nothing, so no second target is bound.
-  const bool straight = !keepComposite && m_transitionFramesLeft == 0 && (m_brightness & 0xFF) == 0xFF &&
-                        placement() == PresentPlacement{};
+  const bool straight = !keepComposite && sceneShownUnchanged() && placement() == PresentPlacement{};
   gfx::Texture* sceneTarget = m_transitionFramesLeft != 0 ? m_compositeTarget.get() : m_sceneTarget.get();
   device.setRenderTarget(0, straight ? nullptr : sceneTarget);
   m_effect->beginTechnique();
@@ -239,7 +238,7 @@ const gfx::Texture* Renderer::composite(bool always) {
   if (m_transitionFramesLeft < 1) {
     // At full brightness the composite would copy the scene unchanged (the scaling step blends both alike), so
     // the scene itself is shown.
-    if (!always && m_transitionFramesLeft == 0 && (m_brightness & 0xFF) == 0xFF) {
+    if (!always && sceneShownUnchanged()) {
       return m_sceneTarget.get();
     }
     device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
@@ -276,6 +275,8 @@ const gfx::Texture* Renderer::composite(bool always) {
   m_effect->endTechnique();
   return m_compositeTarget.get();
 }
+
+bool Renderer::sceneShownUnchanged() const { return m_transitionFramesLeft == 0 && (m_brightness & 0xFF) == 0xFF; }
 
 PresentPlacement Renderer::placement() const {
   // The back buffer is the window's drawable (the display in full screen); its size decides the scaling.

@@ -118,6 +118,8 @@ class Renderer {
   // Brightness, fades and transitions into T2; returns the picture to show, which is the scene target itself when
   // nothing changes it (unless `always`: snapshots read T2).
   const gfx::Texture* composite(bool always);
+  // No transition, no freeze, full brightness: the composite would copy the scene unchanged.
+  bool sceneShownUnchanged() const;
   PresentPlacement placement() const;
   void present(const gfx::Texture& picture);
   void setTitle(const std::string& title);

@@ -77,6 +77,46 @@ gfx::Viewport cover(const gfx::Viewport& a, const gfx::Viewport& b) {
   return {left, top, right - left, bottom - top, 0.0f, 1.0f};
 }
 
+// Draws the viewport's target onto the screen with its tone or custom effect; false when it has no target.
+bool compositePicture(render::Renderer& renderer, Viewport& viewport) {
+  if (!viewport.target) return false;
+  gfx::SpriteBatch& batch = renderer.batch();
+  render::SceneEffect& effect = renderer.effect();
+  const bindings::Tone& tone = *viewport.tone;
+  const float toneVector[4] = {tone.red, tone.green, tone.blue, tone.gray};
+  effect.effect()->setVector(effect.handle(render::EffectParam::Tone), toneVector, 4);
+  const bool custom = !viewport.effectName.empty();
+  if (custom) {
+    for (const auto& [name, value] : viewport.floatEffectParams) effect.effect()->setFloat(name, value);
+    for (const auto& [name, image] : viewport.textureEffectParams) {
+      if (const gfx::Texture* texture = image != nullptr ? image->texture() : nullptr) {
+        effect.effect()->setTexture(name, texture);
+      }
+    }
+    effect.beginPassByName(viewport.effectName);
+  } else {
+    effect.beginPassByName("DivideAlpha");
+  }
+  const auto alpha = static_cast<std::uint32_t>(compositeAlpha(viewport.flashState));
+  if (custom) {
+    batch.draw(viewport.target.get(), nullptr, nullptr, &kOrigin, (alpha << 24) | 0xFFFFFFu);
+  } else if (!viewport.targetClean) {
+    // The pass draws nothing where the target is transparent (the alpha test drops it): only the area drawn
+    // into is composited.
+    const gfx::Viewport& drawn = viewport.targetDrawnArea;
+    const gfx::Rect source{drawn.x, drawn.y, drawn.x + drawn.width, drawn.y + drawn.height};
+    const gfx::Vector3 position{static_cast<float>(drawn.x), static_cast<float>(drawn.y), kOrigin.z};
+    batch.draw(viewport.target.get(), &source, nullptr, &position, (alpha << 24) | 0xFFFFFFu);
+  }
+  batch.flush();
+  effect.endPass();
+  if (custom) {
+    effect.beginPass(0);
+    effect.endPass();
+  }
+  return true;
+}
+
 std::unique_ptr<bitmap::Bitmap> whitePixel() {
   auto image = std::make_unique<bitmap::Bitmap>();
   const bitmap::Pixel white = 0xFFFFFFFF;
@@ -141,46 +181,6 @@ void SceneFrame::renderViewports(render::Renderer& renderer) {
   device.setRenderTarget(0, previous);
 }
 
-// Draws the viewport's target onto the screen with its tone or custom effect; false when it has no target.
-bool SceneFrame::compositePicture(render::Renderer& renderer, Viewport& viewport) {
-  if (!viewport.target) return false;
-  gfx::SpriteBatch& batch = renderer.batch();
-  render::SceneEffect& effect = renderer.effect();
-  const bindings::Tone& tone = *viewport.tone;
-  const float toneVector[4] = {tone.red, tone.green, tone.blue, tone.gray};
-  effect.effect()->setVector(effect.handle(render::EffectParam::Tone), toneVector, 4);
-  const bool custom = !viewport.effectName.empty();
-  if (custom) {
-    for (const auto& [name, value] : viewport.floatEffectParams) effect.effect()->setFloat(name, value);
-    for (const auto& [name, image] : viewport.textureEffectParams) {
-      if (const gfx::Texture* texture = image != nullptr ? image->texture() : nullptr) {
-        effect.effect()->setTexture(name, texture);
-      }
-    }
-    effect.beginPassByName(viewport.effectName);
-  } else {
-    effect.beginPassByName("DivideAlpha");
-  }
-  const auto alpha = static_cast<std::uint32_t>(compositeAlpha(viewport.flashState));
-  if (custom) {
-    batch.draw(viewport.target.get(), nullptr, nullptr, &kOrigin, (alpha << 24) | 0xFFFFFFu);
-  } else if (!viewport.targetClean) {
-    // The pass draws nothing where the target is transparent (the alpha test drops it): only the area drawn
-    // into is composited.
-    const gfx::Viewport& drawn = viewport.targetDrawnArea;
-    const gfx::Rect source{drawn.x, drawn.y, drawn.x + drawn.width, drawn.y + drawn.height};
-    const gfx::Vector3 position{static_cast<float>(drawn.x), static_cast<float>(drawn.y), kOrigin.z};
-    batch.draw(viewport.target.get(), &source, nullptr, &position, (alpha << 24) | 0xFFFFFFu);
-  }
-  batch.flush();
-  effect.endPass();
-  if (custom) {
-    effect.beginPass(0);
-    effect.endPass();
-  }
-  return true;
-}
-
 void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
   gfx::SpriteBatch& batch = renderer.batch();
   render::SceneEffect& effect = renderer.effect();
@@ -196,8 +196,6 @@ void SceneFrame::composite(render::Renderer& renderer, Viewport& viewport) {
     drawList(renderer, viewport);
     batch.flush();
     device.setViewport(whole);
-    batch.setTransform(gfx::Matrix4::identity());
-    effect.resetParameters();
   } else if (!compositePicture(renderer, viewport)) {
     return;
   }

@@ -32,7 +32,6 @@ class SceneFrame final : public render::FrameScene {
 
  private:
   void composite(render::Renderer& renderer, Viewport& viewport);
-  static bool compositePicture(render::Renderer& renderer, Viewport& viewport);
 
   std::unique_ptr<Sprite> m_overlay;  // a translucent rectangle over a viewport for its colour
   std::vector<Viewport*> m_sorted;

@@ -2,8 +2,8 @@
 // Sprite and Viewport records and the renderer's frame: prepare, sort, the screen's objects merged with the viewports
 // (one of them with a fast layer), each drawn in its own target only where its tone or effect needs one, and the
 // composite and scaling only where the picture needs them. Mixed z, opacity, tone, colour and blend type over eight
-// bitmaps. The floor draws the same quads, their bitmaps packed into one atlas, in one
-// draw call. Also: the empty scene's frame, and disposing many sprites of one list.
+// bitmaps. The floor draws the same quads, their bitmaps packed into one atlas, in one draw call. Also: the empty
+// scene's frame, and disposing many sprites of one list.
 //
 // Usage: bench_scene_sprites [COUNT...]   (default 100 1000 10000 50000)
 
