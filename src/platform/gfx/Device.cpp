@@ -180,6 +180,7 @@ struct Device::Impl {
   std::map<std::string, std::shared_ptr<detail::ShaderProgram>> programs;
   bool mirrorOnceAvailable = false;
   bool softwareRasteriser = false;
+  bool indexesSamplersPerTriangle = false;
   std::uint64_t drawCalls = 0;
 
   GLuint depthBufferFor(int width, int height);
@@ -275,6 +276,7 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
   impl.softwareRasteriser = rendererName.find("llvmpipe") != std::string::npos ||
                             rendererName.find("softpipe") != std::string::npos ||
                             rendererName.find("SWR") != std::string::npos;
+  impl.indexesSamplersPerTriangle = impl.softwareRasteriser && epoxy_gl_version() >= 40;
   std::string log;
   impl.fixedFunction = detail::buildFixedFunctionProgram(&log);
   if (!impl.fixedFunction) std::fprintf(stderr, "[gfx] fixed-function program: %s\n", log.c_str());
@@ -818,6 +820,8 @@ void Device::invalidateGlState() {
 }
 
 bool Device::softwareRasteriser() const { return m_impl->softwareRasteriser; }
+
+bool Device::indexesSamplersPerTriangle() const { return m_impl->indexesSamplersPerTriangle; }
 
 std::uint64_t Device::drawCallCount() const { return m_impl->drawCalls; }
 

@@ -121,6 +121,9 @@ class Device {
 
   // Whether the driver rasterises on the processor, where a shader runs every branch it names for every pixel.
   bool softwareRasteriser() const;
+  // Whether a fragment shader may pick a texture of a sampler array by a flat input: where the driver shades each
+  // triangle's pixels apart from every other triangle's (the processor rasterisers) and GLSL 4.00 allows the index.
+  bool indexesSamplersPerTriangle() const;
 
   // Draw calls since construction, for benchmarks.
   std::uint64_t drawCallCount() const;

@@ -20,11 +20,13 @@ constexpr int kValueIndexShift = 5;
 
 constexpr const char* kQuadInfoDeclarations = "layout(location = 3) in uint aQuadInfo;\nflat out uint vQuadInfo;\n";
 
-// Selects the quad's texture among `count` units; a uniform choice within each triangle.
-std::string texelFunction(int count) {
+// Selects the quad's texture among `count` units, a uniform choice within each triangle: by index where the
+// driver shades triangles apart, otherwise by a branch per unit.
+std::string texelFunction(int count, bool indexed) {
   std::string text = "uniform sampler2D uQuadTextures[" + std::to_string(count) + "];\n";
   text += "vec4 quadTexel(vec2 coordinate) {\n";
   if (count == 1) return text + "  return texture(uQuadTextures[0], coordinate);\n}\n";
+  if (indexed) return text + "  return texture(uQuadTextures[vQuadInfo & 15u], coordinate);\n}\n";
   text += "  uint unit = vQuadInfo & 15u;\n";
   for (int unit = 0; unit < count - 1; ++unit) {
     text += "  if (unit == " + std::to_string(unit) + "u) return texture(uQuadTextures[" + std::to_string(unit) +
@@ -39,9 +41,9 @@ int unitsFor(int textureCount) {
   return units;
 }
 
-// On a processor rasteriser every texture a program can choose is sampled for every pixel, so a run takes one more
-// texture only while the extra sampling of its pixels costs less than a draw call of its own: about this many
-// pixel samples.
+// Where a processor rasteriser branches among the textures, it samples every one the program can choose for every
+// pixel, so a run takes one more texture only while the extra sampling of its pixels costs less than a draw call of
+// its own: about this many pixel samples.
 constexpr double kSoftwareDrawCallSamples = 20000.0;
 
 }  // namespace
@@ -50,7 +52,10 @@ void detail::forgetTextureInBatches(const Texture* texture) {
   for (SpriteBatch* batch : g_batches) batch->forgetTexture(texture);
 }
 
-SpriteBatch::SpriteBatch(Device& device) : m_device(device) { g_batches.push_back(this); }
+SpriteBatch::SpriteBatch(Device& device)
+    : m_device(device), m_indexedTextures(device.indexesSamplersPerTriangle()) {
+  g_batches.push_back(this);
+}
 
 SpriteBatch::~SpriteBatch() { g_batches.erase(std::find(g_batches.begin(), g_batches.end(), this)); }
 
@@ -199,8 +204,8 @@ int SpriteBatch::shadedUnit(const ShadedQuad& quad, double pixels) {
       }
     }
     const int extraUnits = unitsFor(run.textureCount + 1) - unitsFor(run.textureCount);
-    const bool worthADrawCall =
-        m_device.softwareRasteriser() && (run.pixels + pixels) * extraUnits > kSoftwareDrawCallSamples;
+    const bool worthADrawCall = m_device.softwareRasteriser() && !m_indexedTextures &&
+                                (run.pixels + pixels) * extraUnits > kSoftwareDrawCallSamples;
     if (run.textureCount < kShadedTextures && !worthADrawCall) {
       run.pixels += pixels;
       const auto index = static_cast<std::size_t>(run.textureCount);
@@ -268,12 +273,18 @@ void SpriteBatch::setShading(std::vector<std::string> shadings) {
   m_programs.clear();
 }
 
+void SpriteBatch::setIndexedTextures(bool indexed) {
+  m_indexedTextures = indexed;
+  m_programs.clear();
+}
+
 const detail::ShaderProgram* SpriteBatch::shadingProgram(int shading, int textureCount) {
-  const int units = unitsFor(textureCount);
+  // An index costs the same whatever the array's size, so one program per shading serves every run.
+  const int units = m_indexedTextures ? kShadedTextures : unitsFor(textureCount);
   auto found = m_programs.find({shading, units});
   if (found != m_programs.end()) return found->second.get();
   std::string vertex = std::string(detail::spriteVertexDeclarations()) + kQuadInfoDeclarations;
-  std::string fragment = "#version 330 core\n";
+  std::string fragment = m_indexedTextures ? "#version 400 core\n" : "#version 330 core\n";
   fragment += detail::alphaTestDeclarations();
   fragment += "in vec4 vColour;\nin vec2 vTexCoord;\nflat in uint vQuadInfo;\n";
   if (shading > 0) {
@@ -292,7 +303,7 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(int shading, int textur
   // The second output is the blend factor of the destination colour: the alpha for normal quads, nothing for
   // additive ones, so that both blend in one draw call (one source, one minus the second source colour).
   fragment += "layout(location = 0, index = 0) out vec4 oColour;\nlayout(location = 0, index = 1) out vec4 oFactor;\n";
-  fragment += texelFunction(units);
+  fragment += texelFunction(units, m_indexedTextures);
   fragment += m_shadings[static_cast<std::size_t>(shading)];
   fragment += "\nvoid main() {\n  vec4 colour = shadeQuad(vTexCoord, vColour);\n  ";
   fragment += detail::alphaTestStatement("colour");

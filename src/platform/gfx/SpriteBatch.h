@@ -86,6 +86,10 @@ class SpriteBatch {
   // quads need, so that quads needing less cost no more than they must. Programs are made when first needed.
   void setShading(std::vector<std::string> shadings);
 
+  // Whether a shaded run picks each quad's texture by index rather than by a branch per texture; by default where
+  // the device allows it.
+  void setIndexedTextures(bool indexed);
+
   std::size_t queuedQuads() const { return m_vertices.size() / 4 + m_shadedVertices.size() / 4; }
   // Drops the queued quads of a texture that is going away.
   void forgetTexture(const Texture* texture);
@@ -111,6 +115,7 @@ class SpriteBatch {
   const detail::ShaderProgram* shadingProgram(int shading, int textureCount);
 
   Device& m_device;
+  bool m_indexedTextures;
   bool m_begun = false;
   Matrix4 m_transform;
   StateBlock m_saved;

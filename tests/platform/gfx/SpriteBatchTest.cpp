@@ -176,8 +176,11 @@ TEST(SpriteBatchTest, ATextureDestroyedBeforeTheFlushDropsItsQuads) {
 }
 
 // Shaded quads of several textures and blends share one draw call, each with its own values, in queue order; a
-// texture destroyed before the flush takes only its own quads along.
-TEST(SpriteBatchTest, ShadedQuadsShareADrawCallWithTheirOwnValuesAndBlends) {
+// texture destroyed before the flush takes only its own quads along. Whether the texture is picked by index or by
+// branches.
+class ShadedQuadsTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ShadedQuadsTest, ShareADrawCallWithTheirOwnValuesAndBlends) {
   GFX_REQUIRE_DEVICE();
   gfx::Device& device = *gfxtest::device();
   auto red = gfxtest::managedTexture(1, 1, {0xFFFF0000});
@@ -190,6 +193,8 @@ TEST(SpriteBatchTest, ShadedQuadsShareADrawCallWithTheirOwnValuesAndBlends) {
   batch.setShading({"vec4 shadeQuad(vec2 c, vec4 colour) { vec4 t = quadTexel(c) * colour; t.rgb *= t.a; return t; }",
                     "vec4 shadeQuad(vec2 c, vec4 colour) {\n"
                     "  vec4 t = quadTexel(c) * colour + quadValues[0];\n  t.rgb *= t.a;\n  return t;\n}"});
+  if (GetParam() && !device.indexesSamplersPerTriangle()) GTEST_SKIP() << "the driver cannot pick textures by index";
+  batch.setIndexedTextures(GetParam());
   batch.begin(true);
   const gfx::QuadValues none{};
   const gfx::QuadValues green{{{0.0f, 1.0f, 0.0f, 0.0f}}};
@@ -214,5 +219,7 @@ TEST(SpriteBatchTest, ShadedQuadsShareADrawCallWithTheirOwnValuesAndBlends) {
   EXPECT_EQ(device.drawCallCount() - before, 1u);
   EXPECT_EQ(gfxtest::readTarget(*target), (std::vector<std::uint32_t>{0xFFFF0000, 0xFF00FFFF, 0xFF000000, 0xFFFF00FF}));
 }
+
+INSTANTIATE_TEST_SUITE_P(IndexedOrBranching, ShadedQuadsTest, ::testing::Bool());
 
 }  // namespace
