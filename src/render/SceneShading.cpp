@@ -42,6 +42,23 @@ constexpr std::string_view kValuedEnd = R"(
 }
 )";
 
+// What the valued shading leaves without a bush and with the texture coordinate as it comes: the tone and the
+// blend colour.
+constexpr std::string_view kToned = R"(
+vec4 shadeQuad(vec2 coordinate, vec4 colour) {
+  vec4 tone = quadValues[0];
+  vec4 blendColor = quadValues[1];
+  vec4 c = quadTexel(coordinate);
+  c.rgb = c.rgb * (1.0 - blendColor.a) + blendColor.rgb * blendColor.a;
+  c *= colour;
+  float gray = dot(c.rgb, vec3(0.3, 0.59, 0.11));
+  c.rgb = c.rgb * (1.0 - tone.a) + gray * tone.a;
+  c.rgb += tone.rgb;
+  c.rgb *= c.a;
+  return c;
+}
+)";
+
 constexpr std::string_view kPlain = R"(
 vec4 shadeQuad(vec2 coordinate, vec4 colour) {
   vec4 c = quadTexel(coordinate) * colour;
@@ -55,7 +72,7 @@ vec4 shadeQuad(vec2 coordinate, vec4 colour) {
 std::vector<std::string> quadShadings() {
   const std::string valuedStart(kValuedStart);
   const std::string valuedEnd(kValuedEnd);
-  return {std::string(kPlain), valuedStart + valuedEnd, valuedStart + std::string(kWave) + valuedEnd};
+  return {std::string(kPlain), std::string(kToned), valuedStart + valuedEnd, valuedStart + std::string(kWave) + valuedEnd};
 }
 
 }  // namespace render

@@ -11,7 +11,7 @@
 //   quadValues[5]  sampWidth, unused
 //
 // The plain shading is what the formulas leave when those values are neutral: the texel times the quad colour,
-// premultiplied; the valued one leaves out the wave.
+// premultiplied; the toned one keeps only the tone and the blend colour; the valued one leaves out the wave.
 
 #include <string>
 #include <vector>
@@ -19,7 +19,7 @@
 namespace render {
 
 // The shadings a quad may need, from the least general (the indices of gfx::ShadedQuad::shading).
-enum QuadShading : int { kPlainShading, kValuedShading, kWavedShading };
+enum QuadShading : int { kPlainShading, kTonedShading, kValuedShading, kWavedShading };
 
 // The sprite batch's shadings, in QuadShading order.
 std::vector<std::string> quadShadings();

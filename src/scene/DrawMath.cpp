@@ -128,10 +128,9 @@ int quadShading(const gfx::QuadValues& values) {
   const auto& [tone, blend, bush, wave, texcoord, sampling] = values;
   (void)sampling;
   if (wave[0] != 0.0f) return render::kWavedShading;
-  // A blend colour of alpha 0 mixes none of its colour in; a bush of depth 0 reaches no row.
-  const bool plain = tone == std::array<float, 4>{} && blend[3] == 0.0f && bush[0] == 0.0f &&
-                     texcoord == std::array<float, 4>{1.0f, 1.0f, 0.0f, 0.0f};
-  return plain ? render::kPlainShading : render::kValuedShading;
+  // A bush of depth 0 reaches no row; a blend colour of alpha 0 mixes none of its colour in.
+  if (bush[0] != 0.0f || texcoord != std::array<float, 4>{1.0f, 1.0f, 0.0f, 0.0f}) return render::kValuedShading;
+  return tone == std::array<float, 4>{} && blend[3] == 0.0f ? render::kPlainShading : render::kTonedShading;
 }
 
 }  // namespace scene
