@@ -204,6 +204,10 @@ struct Device::Impl {
 
 namespace detail {
 
+void forgetProgram(const ShaderProgram* program) {
+  if (g_device != nullptr) g_device->programDeleted(program);
+}
+
 void forgetTexture(const Texture* texture) {
   forgetTextureInEffects(texture);
   forgetTextureInBatches(texture);
@@ -313,6 +317,11 @@ SamplerState& Device::samplerState(int unit) {
 StateBlock Device::captureState() const { return m_impl->state; }
 
 void Device::applyState(const StateBlock& block) { m_impl->state = block; }
+
+void Device::programDeleted(const detail::ShaderProgram* program) {
+  if (m_impl->usedProgram == program) m_impl->usedProgram = nullptr;
+  if (m_impl->state.program == program) m_impl->state.program = nullptr;
+}
 
 void Device::textureDeleted(unsigned glName) {
   if (glName == 0) return;

@@ -118,6 +118,8 @@ class Device {
   // The texture named `glName` is being deleted. OpenGL unbinds it from every unit, and a texture made later may be
   // given the same name, so the device must not believe that name is still bound.
   void textureDeleted(unsigned glName);
+  // `program` is being destroyed: a program made later at the same address must not pass for the one in use.
+  void programDeleted(const detail::ShaderProgram* program);
 
   // Whether the driver rasterises on the processor, where a shader runs every branch it names for every pixel.
   bool softwareRasteriser() const;

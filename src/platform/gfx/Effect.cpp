@@ -1,6 +1,7 @@
 #include "platform/gfx/Effect.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -28,6 +29,7 @@ struct Parameter {
 
 struct ProgramUse {
   std::shared_ptr<detail::ShaderProgram> program;
+  bool located = false;          // whether `locations` were looked up (once the program is linked)
   std::vector<GLint> locations;  // by parameter index
   std::vector<detail::SamplerBinding> samplers;
   std::vector<std::uint64_t> uploaded;  // parameter versions the program's uniforms hold
@@ -66,6 +68,14 @@ ParameterKind kindOf(detail::UniformKind kind) {
   return ParameterKind::Other;
 }
 
+void bindSamplers(Device& device, const detail::ShaderProgram& program,
+                  const std::vector<detail::SamplerBinding>& samplers) {
+  device.bindProgramForUniforms(&program);
+  for (const detail::SamplerBinding& sampler : samplers) {
+    glUniform1i(glGetUniformLocation(program.program, sampler.name.c_str()), sampler.unit);
+  }
+}
+
 }  // namespace
 
 struct Effect::Impl {
@@ -92,6 +102,28 @@ struct Effect::Impl {
     parameter.components = components;
     parameters.push_back(parameter);
     return static_cast<int>(parameters.size() - 1);
+  }
+  // Links a program left for its first use and looks the parameters up in it; false when it has no program.
+  bool prepare(ProgramUse& use, Device& device) {
+    detail::ShaderProgram& program = *use.program;
+    if (program.program == 0 && !program.pendingVertex.empty()) {
+      std::string log;
+      if (detail::linkPending(program, &log)) {
+        bindSamplers(device, program, use.samplers);
+      } else {
+        std::fprintf(stderr, "[gfx] effect program: %s\n", log.c_str());
+      }
+    }
+    if (program.program == 0) return false;
+    if (!use.located) {
+      use.located = true;
+      for (const Parameter& parameter : parameters) {
+        use.locations.push_back(parameter.kind == ParameterKind::Texture || parameter.kind == ParameterKind::Other
+                                    ? -1
+                                    : glGetUniformLocation(program.program, ("G." + parameter.name).c_str()));
+      }
+    }
+    return true;
   }
 };
 
@@ -184,11 +216,15 @@ std::unique_ptr<Effect> Effect::create(Device& device, std::string_view source, 
     impl.samplers.push_back(std::move(setup));
   }
 
-  // Link each translated shader once per device.
+  // Link each translated shader once per device. One that linked in an earlier run waits for its first use: most
+  // passes of an effect are never begun in a session, and each link costs a start some milliseconds.
   for (const detail::CompiledPixelShader& shader : compiled) {
     const std::string key = shader.vertexSource + '\n' + shader.fragmentSource;
     std::shared_ptr<detail::ShaderProgram> program = device.cachedProgram(key);
-    if (!program) {
+    if (!program && detail::programStored(shader.vertexSource, shader.fragmentSource)) {
+      program = detail::deferProgram(shader.vertexSource, shader.fragmentSource);
+      device.cacheProgram(key, program);
+    } else if (!program) {
       std::string linkLog;
       std::unique_ptr<detail::ShaderProgram> built =
           detail::buildProgram(shader.vertexSource, shader.fragmentSource, &linkLog);
@@ -197,20 +233,12 @@ std::unique_ptr<Effect> Effect::create(Device& device, std::string_view source, 
         continue;
       }
       program = std::move(built);
-      device.bindProgramForUniforms(program.get());
-      for (const detail::SamplerBinding& sampler : shader.samplers) {
-        glUniform1i(glGetUniformLocation(program->program, sampler.name.c_str()), sampler.unit);
-      }
+      bindSamplers(device, *program, shader.samplers);
       device.cacheProgram(key, program);
     }
     ProgramUse use;
     use.program = program;
     use.samplers = shader.samplers;
-    for (const Parameter& parameter : impl.parameters) {
-      use.locations.push_back(parameter.kind == ParameterKind::Texture || parameter.kind == ParameterKind::Other
-                                  ? -1
-                                  : glGetUniformLocation(program->program, ("G." + parameter.name).c_str()));
-    }
     impl.programs.push_back(std::move(use));
   }
 
@@ -303,7 +331,8 @@ bool Effect::beginPass(unsigned index) {
   const Pass& pass = passes[index];
   m_activePass = index;
   detail::applyStates(pass.states, m_device);
-  const ProgramUse* use = pass.program >= 0 ? &m_impl->programs[static_cast<std::size_t>(pass.program)] : nullptr;
+  ProgramUse* use = pass.program >= 0 ? &m_impl->programs[static_cast<std::size_t>(pass.program)] : nullptr;
+  if (use != nullptr && !m_impl->prepare(*use, m_device)) use = nullptr;
   m_device.setProgram(use != nullptr ? use->program.get() : nullptr);
   if (use != nullptr) {
     for (const SamplerSetup& sampler : m_impl->samplers) {
@@ -347,6 +376,7 @@ void Effect::uploadParameters() {
   const Pass& pass = passes[*m_activePass];
   if (pass.program < 0) return;
   ProgramUse& use = m_impl->programs[static_cast<std::size_t>(pass.program)];
+  if (!use.located) return;
   // A program is shared by every effect of the same text: when another effect set its uniforms last, this one's
   // record of them is void.
   if (use.program->uniformsOwner != this) {

@@ -10,6 +10,9 @@
 #include <optional>
 
 #include "GfxTestSupport.h"
+#include "platform/gfx/Effect.h"
+#include "platform/gfx/SpriteBatch.h"
+#include "platform/gfx/private/ShaderCompiler.h"
 #include "platform/gfx/private/ShaderProgram.h"
 
 namespace gfx::detail {
@@ -211,6 +214,53 @@ TEST_F(ShaderDiskCacheTest, LinkedProgramsComeBackFromTheirStoredBinary) {
   ASSERT_TRUE(relinked);
   EXPECT_NE(relinked->bytes, damaged.bytes);
   EXPECT_EQ(drawnBy(red), 0xFFFF0000u);
+}
+
+// An effect pass whose program an earlier run stored links at its first use, and then draws with its parameters
+// and sampler as an effect linked at once does.
+TEST_F(ShaderDiskCacheTest, StoredEffectProgramsLinkWhenTheirPassBegins) {
+  GFX_REQUIRE_DEVICE();
+  GLint formats = 0;
+  glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
+  if (formats == 0) GTEST_SKIP() << "this driver gives no program binaries";
+  const ScopedCacheHome cache(folder());
+  const std::string hlsl =
+      "float4 lift = float4(0, 0, 0, 0);\nsampler2D image : register(s0);\n"
+      "float4 PSLift(float4 colour : COLOR0, float2 tex : TEXCOORD0) : COLOR0 {\n"
+      "  return tex2D(image, tex) * colour + lift * 0.7071;\n}\n";
+  CompiledPixelShader shader;
+  std::string errors;
+  ASSERT_TRUE(compilePixelShader(hlsl, "PSLift", &shader, &errors)) << errors;
+  ASSERT_TRUE(buildProgram(shader.vertexSource, shader.fragmentSource, &errors)) << errors;  // an earlier run
+  ASSERT_TRUE(programStored(shader.vertexSource, shader.fragmentSource));
+
+  Device& device = *gfxtest::device();
+  const std::unique_ptr<Effect> effect = Effect::create(
+      device, hlsl + "technique T { pass P { AlphaBlendEnable = false; PixelShader = compile ps_2_0 PSLift(); } }",
+      &errors);
+  ASSERT_TRUE(effect) << errors;
+  const auto program = device.cachedProgram(shader.vertexSource + '\n' + shader.fragmentSource);
+  ASSERT_TRUE(program);
+  EXPECT_EQ(program->program, 0u);
+
+  auto texture = gfxtest::managedTexture(1, 1, {0xFF402010});
+  auto target = Texture::createRenderTarget(1, 1);
+  device.setRenderTarget(0, target.get());
+  SpriteBatch batch(device);
+  const float lift[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+  ASSERT_TRUE(effect->setVector("lift", lift, 4));
+  effect->begin();
+  batch.begin(false);
+  ASSERT_TRUE(effect->beginPass(0));
+  EXPECT_NE(program->program, 0u);
+  batch.draw(texture.get(), nullptr, nullptr, nullptr, 0xFFFFFFFF);
+  batch.end();
+  effect->endPass();
+  effect->end();
+  device.setRenderTarget(0, nullptr);
+  const std::uint32_t pixel = gfxtest::readTarget(*target)[0];
+  EXPECT_EQ(pixel & 0xFFFFFF00u, 0xFF402000u);
+  EXPECT_NEAR(static_cast<int>(pixel & 0xFF), 0x10 + 180, 1);
 }
 
 }  // namespace

@@ -19,6 +19,10 @@ void forgetTexture(const Texture* texture);
 void forgetTextureInEffects(const Texture* texture);
 void forgetTextureInBatches(const Texture* texture);
 
+// The device lets go of a program being destroyed (Device::programDeleted).
+struct ShaderProgram;
+void forgetProgram(const ShaderProgram* program);
+
 // Texture edits bind on a unit the device never samples from, so its bindings stay as it left them.
 inline constexpr int kEditTextureUnit = 16;
 void bindForEdit(GLuint texture);

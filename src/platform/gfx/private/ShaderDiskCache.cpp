@@ -207,6 +207,11 @@ std::optional<ProgramBinary> loadCachedProgram(const std::string& folder, const 
   return ProgramBinary{*number((*format)[1]), std::string(*bytes)};
 }
 
+bool cachedProgramExists(const std::string& folder, const std::string& key) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(cachePath(folder, key, "bin"), error);
+}
+
 void storeCachedProgram(const std::string& folder, const std::string& key, const ProgramBinary& program) {
   std::string text(kProgramHeader);
   putBlock(text, "key", key);

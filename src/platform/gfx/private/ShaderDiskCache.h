@@ -32,6 +32,8 @@ struct ProgramBinary {
 // $XDG_CACHE_HOME/quillon/programs, else ~/.cache/quillon/programs; empty when neither can be found.
 std::string programCacheFolder();
 std::optional<ProgramBinary> loadCachedProgram(const std::string& folder, const std::string& key);
+// Whether a program may be stored under `key`, without reading it (a file of another key may share the name).
+bool cachedProgramExists(const std::string& folder, const std::string& key);
 void storeCachedProgram(const std::string& folder, const std::string& key, const ProgramBinary& program);
 
 }  // namespace gfx::detail

@@ -88,6 +88,7 @@ std::string programCacheKey(const std::string& vertexSource, const std::string& 
 }
 
 ShaderProgram::~ShaderProgram() {
+  forgetProgram(this);
   if (program != 0) glDeleteProgram(program);
 }
 
@@ -136,18 +137,50 @@ GLuint linkProgram(const std::string& vertexSource, const std::string& fragmentS
   return 0;
 }
 
+namespace {
+
+void locateUniforms(ShaderProgram& program) {
+  const GLuint name = program.program;
+  program.transform = glGetUniformLocation(name, "uTransform");
+  program.alphaFunc = glGetUniformLocation(name, "uAlphaFunc");
+  program.alphaRef = glGetUniformLocation(name, "uAlphaRef");
+  program.useTexture = glGetUniformLocation(name, "uUseTexture");
+  program.quadValueBase = glGetUniformLocation(name, "uQuadValueBase");
+}
+
+}  // namespace
+
 std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, const std::string& fragmentSource,
                                             std::string* log) {
   GLuint name = linkProgram(vertexSource, fragmentSource, log);
   if (name == 0) return nullptr;
   auto program = std::make_unique<ShaderProgram>();
   program->program = name;
-  program->transform = glGetUniformLocation(name, "uTransform");
-  program->alphaFunc = glGetUniformLocation(name, "uAlphaFunc");
-  program->alphaRef = glGetUniformLocation(name, "uAlphaRef");
-  program->useTexture = glGetUniformLocation(name, "uUseTexture");
-  program->quadValueBase = glGetUniformLocation(name, "uQuadValueBase");
+  locateUniforms(*program);
   return program;
+}
+
+bool programStored(const std::string& vertexSource, const std::string& fragmentSource) {
+  if (!driverGivesBinaries()) return false;
+  const std::string folder = programCacheFolder();
+  return !folder.empty() && cachedProgramExists(folder, programCacheKey(vertexSource, fragmentSource));
+}
+
+std::unique_ptr<ShaderProgram> deferProgram(const std::string& vertexSource, const std::string& fragmentSource) {
+  auto program = std::make_unique<ShaderProgram>();
+  program->pendingVertex = vertexSource;
+  program->pendingFragment = fragmentSource;
+  return program;
+}
+
+bool linkPending(ShaderProgram& program, std::string* log) {
+  if (program.program != 0 || program.pendingVertex.empty()) return program.program != 0;
+  program.program = linkProgram(program.pendingVertex, program.pendingFragment, log);
+  program.pendingVertex.clear();
+  program.pendingFragment.clear();
+  if (program.program == 0) return false;
+  locateUniforms(program);
+  return true;
 }
 
 std::unique_ptr<ShaderProgram> buildFixedFunctionProgram(std::string* log) {

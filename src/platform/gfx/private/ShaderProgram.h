@@ -28,6 +28,9 @@ struct ShaderProgram {
   std::vector<GLint> parameterLocations;
   // The effect that set the program's uniforms last (programs are shared by effects of the same text).
   const void* uniformsOwner = nullptr;
+  // The sources of a program left unlinked until its first use (program 0 until then).
+  std::string pendingVertex;
+  std::string pendingFragment;
 };
 
 // What a linked program is stored under on disk: the driver that linked it and the sources it was linked from.
@@ -37,6 +40,17 @@ std::string programCacheKey(const std::string& vertexSource, const std::string& 
 // fails.
 std::unique_ptr<ShaderProgram> buildProgram(const std::string& vertexSource, const std::string& fragmentSource,
                                             std::string* log);
+
+// Whether an earlier link of these sources by this driver stored its program: linking them again cannot fail, so
+// the link may wait until the program is first used.
+bool programStored(const std::string& vertexSource, const std::string& fragmentSource);
+
+// A program of `vertexSource` and `fragmentSource` that links at its first linkPending.
+std::unique_ptr<ShaderProgram> deferProgram(const std::string& vertexSource, const std::string& fragmentSource);
+
+// Links a deferred program; true when it is linked (also when it was not deferred). A failed link is not tried
+// again.
+bool linkPending(ShaderProgram& program, std::string* log);
 
 // The program the device draws with when no effect pass is active: texture unit 0 × vertex colour.
 std::unique_ptr<ShaderProgram> buildFixedFunctionProgram(std::string* log);
