@@ -2,11 +2,9 @@
 # memory that is theirs: blocks allocated through DL (or the Windows allocation functions) and the bytes of
 # their Strings. An address outside those is never touched: reads give zeros and writes are skipped, each with
 # one line on standard error, where Windows would have stopped the game with an access violation.
-begin
-  require 'fiddle'
-rescue LoadError
-  # Without Fiddle nothing can be allocated; every allocation raises DL::DLError below.
-end
+
+# Fiddle is loaded at its first use: few games reach for DL, and loading it costs every start some milliseconds.
+autoload :Fiddle, 'fiddle'
 
 module DL
   class DLError < StandardError; end
