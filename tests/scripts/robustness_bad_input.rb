@@ -30,6 +30,7 @@ end
 def player_modules
   found = []
   (Object.constants - stock_constants).sort.each do |name|
+    next if Object.autoload?(name) # a standard library left to load at its first use
     value = Object.const_get(name)
     next unless value.is_a?(Module)
     found << value
