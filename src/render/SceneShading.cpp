@@ -69,10 +69,13 @@ vec4 shadeQuad(vec2 coordinate, vec4 colour) {
 
 }  // namespace
 
-std::vector<std::string> quadShadings() {
+std::vector<gfx::ShadingSource> quadShadings() {
   const std::string valuedStart(kValuedStart);
   const std::string valuedEnd(kValuedEnd);
-  return {std::string(kPlain), std::string(kToned), valuedStart + valuedEnd, valuedStart + std::string(kWave) + valuedEnd};
+  return {{std::string(kPlain), 0},
+          {std::string(kToned), 2},
+          {valuedStart + valuedEnd, gfx::kQuadValueVectors},
+          {valuedStart + std::string(kWave) + valuedEnd, gfx::kQuadValueVectors}};
 }
 
 }  // namespace render

@@ -13,8 +13,9 @@
 // The plain shading is what the formulas leave when those values are neutral: the texel times the quad colour,
 // premultiplied; the toned one keeps only the tone and the blend colour; the valued one leaves out the wave.
 
-#include <string>
 #include <vector>
+
+#include "platform/gfx/SpriteBatch.h"
 
 namespace render {
 
@@ -22,6 +23,6 @@ namespace render {
 enum QuadShading : int { kPlainShading, kTonedShading, kValuedShading, kWavedShading };
 
 // The sprite batch's shadings, in QuadShading order.
-std::vector<std::string> quadShadings();
+std::vector<gfx::ShadingSource> quadShadings();
 
 }  // namespace render

@@ -195,7 +195,7 @@ struct Device::Impl {
   // Returns the index of the first uploaded vertex, counted in `stride`-byte vertices.
   std::size_t uploadVertices(const void* vertices, std::size_t count, std::size_t stride);
   // The same for the quad values' buffer; returns the first texel.
-  std::size_t uploadValues(const QuadValues* values, std::size_t count);
+  std::size_t uploadValues(const std::array<float, 4>* vectors, std::size_t count);
   void ensureQuadIndices(std::size_t quadCount);
   template <class QuadCorner>
   void drawQuadCorners(Device& device, GLuint vertexArray, const QuadCorner* vertices, std::size_t quadCount,
@@ -591,9 +591,9 @@ void Device::Impl::prepareBufferDraw(Device& device, const VertexBuffer& buffer,
   glBindVertexArray(buffer.vertexArray());
 }
 
-std::size_t Device::Impl::uploadValues(const QuadValues* values, std::size_t count) {
+std::size_t Device::Impl::uploadValues(const std::array<float, 4>* vectors, std::size_t count) {
   constexpr std::size_t kTexel = 4 * sizeof(float);
-  const std::size_t bytes = count * sizeof(QuadValues);
+  const std::size_t bytes = count * kTexel;
   glBindBuffer(GL_TEXTURE_BUFFER, valueBuffer);
   bool attach = false;
   if (valueWriteBytes + bytes > valueBufferBytes) {
@@ -603,7 +603,7 @@ std::size_t Device::Impl::uploadValues(const QuadValues* values, std::size_t cou
     attach = true;
   }
   const std::size_t offset = valueWriteBytes;
-  writeStreamed(GL_TEXTURE_BUFFER, offset, values, bytes);
+  writeStreamed(GL_TEXTURE_BUFFER, offset, vectors, bytes);
   valueWriteBytes = offset + bytes;
   glActiveTexture(GL_TEXTURE0 + kQuadValueUnit);
   glBindTexture(GL_TEXTURE_BUFFER, valueTexture);
@@ -723,10 +723,11 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
   m_impl->drawQuadCorners(*this, m_impl->vertexArray, vertices, quadCount);
 }
 
-void Device::drawQuads(const QuadVertex* vertices, std::size_t quadCount, const QuadValues* values,
-                       std::size_t valueCount) {
+void Device::drawQuads(const QuadVertex* vertices, std::size_t quadCount, const std::array<float, 4>* vectors,
+                       std::size_t vectorCount) {
   if (vertices == nullptr || quadCount == 0) return;
-  const std::size_t firstValue = values != nullptr && valueCount > 0 ? m_impl->uploadValues(values, valueCount) : 0;
+  const std::size_t firstValue =
+      vectors != nullptr && vectorCount > 0 ? m_impl->uploadValues(vectors, vectorCount) : 0;
   m_impl->drawQuadCorners(*this, m_impl->quadVertexArray, vertices, quadCount, firstValue);
 }
 

@@ -87,10 +87,10 @@ class Device {
   // Quads of four vertices each (top-left, top-right, bottom-left, bottom-right), in render-target pixels.
   void drawQuads(const Vertex* vertices, std::size_t quadCount);
   // Shaded quads (SpriteBatch::drawShaded), four corners each as drawQuads takes them, for a program that reads the
-  // info word at attribute location 3 (an unsigned integer). `values`, when given, go into the buffer texture that
-  // such a program reads at texture unit kQuadValueUnit, one texel per vector, from texel `uQuadValueBase`.
-  void drawQuads(const QuadVertex* vertices, std::size_t quadCount, const QuadValues* values = nullptr,
-                 std::size_t valueCount = 0);
+  // info word at attribute location 3 (an unsigned integer). `vectors`, when given, go into the buffer texture that
+  // such a program reads at texture unit kQuadValueUnit, one texel each, from texel `uQuadValueBase`.
+  void drawQuads(const QuadVertex* vertices, std::size_t quadCount, const std::array<float, 4>* vectors = nullptr,
+                 std::size_t vectorCount = 0);
   static constexpr int kQuadValueUnit = 17;
   // An indexed triangle list (three indices per triangle), as meshes are drawn; a triangle naming a vertex past
   // `vertexCount` is left out.

@@ -268,8 +268,9 @@ void SpriteBatch::flush() {
   m_shadedValues.clear();
 }
 
-void SpriteBatch::setShading(std::vector<std::string> shadings) {
+void SpriteBatch::setShading(std::vector<ShadingSource> shadings) {
   m_shadings = std::move(shadings);
+  for (ShadingSource& shading : m_shadings) shading.valueVectors = std::clamp(shading.valueVectors, 0, kQuadValueVectors);
   m_programs.clear();
 }
 
@@ -287,8 +288,9 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(int shading, int textur
   std::string fragment = m_indexedTextures ? "#version 400 core\n" : "#version 330 core\n";
   fragment += detail::alphaTestDeclarations();
   fragment += "in vec4 vColour;\nin vec2 vTexCoord;\nflat in uint vQuadInfo;\n";
-  if (shading > 0) {
-    const std::string count = std::to_string(kQuadValueVectors);
+  const ShadingSource& source = m_shadings[static_cast<std::size_t>(shading)];
+  if (source.valueVectors > 0) {
+    const std::string count = std::to_string(source.valueVectors);
     vertex += "uniform samplerBuffer uQuadValues;\nuniform int uQuadValueBase;\nflat out vec4 quadValues[" + count +
               "];\nvoid main() {\n  int first = uQuadValueBase + int(aQuadInfo >> " + std::to_string(kValueIndexShift) +
               "u) * " + count + ";\n  for (int i = 0; i < " + count +
@@ -304,7 +306,7 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(int shading, int textur
   // additive ones, so that both blend in one draw call (one source, one minus the second source colour).
   fragment += "layout(location = 0, index = 0) out vec4 oColour;\nlayout(location = 0, index = 1) out vec4 oFactor;\n";
   fragment += texelFunction(units, m_indexedTextures);
-  fragment += m_shadings[static_cast<std::size_t>(shading)];
+  fragment += source.function;
   fragment += "\nvoid main() {\n  vec4 colour = shadeQuad(vTexCoord, vColour);\n  ";
   fragment += detail::alphaTestStatement("colour");
   fragment += "\n  oColour = colour;\n  oFactor = vec4((vQuadInfo & 16u) != 0u ? 0.0 : colour.a);\n}\n";
@@ -325,8 +327,14 @@ const detail::ShaderProgram* SpriteBatch::shadingProgram(int shading, int textur
 
 void SpriteBatch::drawShadedRun(const Run& run, std::size_t firstQuad) {
   const detail::ShaderProgram* program = shadingProgram(run.shading, run.textureCount);
-  const bool valued = run.shading > 0;
   if (program == nullptr || run.quads == 0) return;
+  // Each quad sends the vectors the run's shading reads, and no more.
+  const auto vectors = static_cast<std::size_t>(m_shadings[static_cast<std::size_t>(run.shading)].valueVectors);
+  m_sentValues.clear();
+  for (std::size_t quad = firstQuad; quad < firstQuad + run.quads && vectors > 0; ++quad) {
+    m_sentValues.insert(m_sentValues.end(), m_shadedValues[quad].begin(),
+                        m_shadedValues[quad].begin() + static_cast<std::ptrdiff_t>(vectors));
+  }
   const StateBlock saved = m_device.captureState();
   std::array<const Texture*, kShadedTextures> savedTextures{};
   for (int unit = 0; unit < run.textureCount; ++unit) {
@@ -345,8 +353,7 @@ void SpriteBatch::drawShadedRun(const Run& run, std::size_t firstQuad) {
   render.destBlendAlpha = Blend::InvSrcAlpha;
   render.blendOpAlpha = BlendOp::Add;
   m_device.setProgram(program);
-  m_device.drawQuads(m_shadedVertices.data() + firstQuad * 4, run.quads,
-                     valued ? m_shadedValues.data() + firstQuad : nullptr, valued ? run.quads : 0);
+  m_device.drawQuads(m_shadedVertices.data() + firstQuad * 4, run.quads, m_sentValues.data(), m_sentValues.size());
   m_device.applyState(saved);
   for (int unit = 0; unit < run.textureCount; ++unit) {
     m_device.setTexture(unit, savedTextures[static_cast<std::size_t>(unit)]);

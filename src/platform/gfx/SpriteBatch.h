@@ -33,6 +33,13 @@ struct ShaderProgram;
 // one); the alpha channel always blends one, inverse source alpha.
 enum class QuadBlend : std::uint8_t { Normal, Additive, Subtractive };
 
+// A shading of shaded quads (SpriteBatch::setShading): its GLSL function and how many of a quad's value vectors it
+// reads, from the first; only those are sent.
+struct ShadingSource {
+  std::string function;
+  int valueVectors = 0;
+};
+
 struct ShadedQuad {
   const Texture* texture = nullptr;
   Rect source;
@@ -81,10 +88,10 @@ class SpriteBatch {
 
   // The shadings of shaded quads, from the least general: GLSL 3.30 functions `vec4 shadeQuad(vec2 coordinate,
   // vec4 colour)` returning the premultiplied colour of a pixel from its texture coordinate and the quad's colour.
-  // They sample the quad's texture with `quadTexel(vec2 coordinate)`; all but the first also read the quad's values
-  // as `quadValues[0]` to `quadValues[kQuadValueVectors - 1]`. A run is drawn with the most general shading its
-  // quads need, so that quads needing less cost no more than they must. Programs are made when first needed.
-  void setShading(std::vector<std::string> shadings);
+  // They sample the quad's texture with `quadTexel(vec2 coordinate)` and read the quad's values as `quadValues[0]`
+  // to `quadValues[valueVectors - 1]`. A run is drawn with the most general shading its quads need, so that quads
+  // needing less cost no more than they must. Programs are made when first needed.
+  void setShading(std::vector<ShadingSource> shadings);
 
   // Whether a shaded run picks each quad's texture by index rather than by a branch per texture; by default where
   // the device allows it.
@@ -123,8 +130,9 @@ class SpriteBatch {
   std::vector<Vertex> m_vertices;
   std::vector<QuadVertex> m_shadedVertices;
   std::vector<QuadValues> m_shadedValues;  // one per shaded quad
+  std::vector<std::array<float, 4>> m_sentValues;  // a run's values, as many vectors a quad as its shading reads
   std::vector<Run> m_runs;
-  std::vector<std::string> m_shadings;
+  std::vector<ShadingSource> m_shadings;
   // By (shading, texture count); null where the program did not build.
   std::map<std::pair<int, int>, std::unique_ptr<detail::ShaderProgram>> m_programs;
 };

@@ -190,9 +190,11 @@ TEST_P(ShadedQuadsTest, ShareADrawCallWithTheirOwnValuesAndBlends) {
   device.setRenderTarget(0, target.get());
   device.clear(gfx::ClearFlags::Target, 0xFF000000);
   gfx::SpriteBatch batch(device);
-  batch.setShading({"vec4 shadeQuad(vec2 c, vec4 colour) { vec4 t = quadTexel(c) * colour; t.rgb *= t.a; return t; }",
-                    "vec4 shadeQuad(vec2 c, vec4 colour) {\n"
-                    "  vec4 t = quadTexel(c) * colour + quadValues[0];\n  t.rgb *= t.a;\n  return t;\n}"});
+  batch.setShading(
+      {{"vec4 shadeQuad(vec2 c, vec4 colour) { vec4 t = quadTexel(c) * colour; t.rgb *= t.a; return t; }", 0},
+       {"vec4 shadeQuad(vec2 c, vec4 colour) {\n"
+        "  vec4 t = quadTexel(c) * colour + quadValues[0];\n  t.rgb *= t.a;\n  return t;\n}",
+        1}});
   if (GetParam() && !device.indexesSamplersPerTriangle()) GTEST_SKIP() << "the driver cannot pick textures by index";
   batch.setIndexedTextures(GetParam());
   batch.begin(true);
