@@ -10,8 +10,6 @@ namespace {
 constexpr std::string_view kValuedStart = R"(
 const float PI = 3.14159265;
 vec4 shadeQuad(vec2 coordinate, vec4 colour) {
-  vec4 tone = quadValues[0];
-  vec4 blendColor = quadValues[1];
   float bushDepth = quadValues[2].x;
   float bushOpacity = quadValues[2].y;
   float texcoordYBottom = quadValues[2].z;
@@ -30,9 +28,19 @@ constexpr std::string_view kWave = R"(
 
 constexpr std::string_view kValuedEnd = R"(
   vec4 c = quadTexel(sampled);
-  c.rgb = c.rgb * (1.0 - blendColor.a) + blendColor.rgb * blendColor.a;
   bool inside = bushDepth * sampHeight > texcoordYBottom - coordinate.y;
   c.a *= inside ? bushOpacity : 1.0;
+  return toneAndColour(c, colour);
+}
+)";
+
+// The tone and the blend colour, which every shading but the plain one applies to its texel (the blend colour
+// mixes into the colour channels only, so the bush may have changed the alpha before).
+constexpr std::string_view kToneAndColour = R"(
+vec4 toneAndColour(vec4 c, vec4 colour) {
+  vec4 tone = quadValues[0];
+  vec4 blendColor = quadValues[1];
+  c.rgb = c.rgb * (1.0 - blendColor.a) + blendColor.rgb * blendColor.a;
   c *= colour;
   float gray = dot(c.rgb, vec3(0.3, 0.59, 0.11));
   c.rgb = c.rgb * (1.0 - tone.a) + gray * tone.a;
@@ -42,21 +50,9 @@ constexpr std::string_view kValuedEnd = R"(
 }
 )";
 
-// What the valued shading leaves without a bush and with the texture coordinate as it comes: the tone and the
-// blend colour.
+// What the valued shading leaves without a bush and with the texture coordinate as it comes.
 constexpr std::string_view kToned = R"(
-vec4 shadeQuad(vec2 coordinate, vec4 colour) {
-  vec4 tone = quadValues[0];
-  vec4 blendColor = quadValues[1];
-  vec4 c = quadTexel(coordinate);
-  c.rgb = c.rgb * (1.0 - blendColor.a) + blendColor.rgb * blendColor.a;
-  c *= colour;
-  float gray = dot(c.rgb, vec3(0.3, 0.59, 0.11));
-  c.rgb = c.rgb * (1.0 - tone.a) + gray * tone.a;
-  c.rgb += tone.rgb;
-  c.rgb *= c.a;
-  return c;
-}
+vec4 shadeQuad(vec2 coordinate, vec4 colour) { return toneAndColour(quadTexel(coordinate), colour); }
 )";
 
 constexpr std::string_view kPlain = R"(
@@ -70,10 +66,11 @@ vec4 shadeQuad(vec2 coordinate, vec4 colour) {
 }  // namespace
 
 std::vector<gfx::ShadingSource> quadShadings() {
-  const std::string valuedStart(kValuedStart);
+  const std::string toneAndColour(kToneAndColour);
+  const std::string valuedStart = toneAndColour + std::string(kValuedStart);
   const std::string valuedEnd(kValuedEnd);
   return {{std::string(kPlain), 0},
-          {std::string(kToned), 2},
+          {toneAndColour + std::string(kToned), 2},
           {valuedStart + valuedEnd, gfx::kQuadValueVectors},
           {valuedStart + std::string(kWave) + valuedEnd, gfx::kQuadValueVectors}};
 }

@@ -726,8 +726,7 @@ void Device::drawQuads(const Vertex* vertices, std::size_t quadCount) {
 void Device::drawQuads(const QuadVertex* vertices, std::size_t quadCount, const std::array<float, 4>* vectors,
                        std::size_t vectorCount) {
   if (vertices == nullptr || quadCount == 0) return;
-  const std::size_t firstValue =
-      vectors != nullptr && vectorCount > 0 ? m_impl->uploadValues(vectors, vectorCount) : 0;
+  const std::size_t firstValue = vectors != nullptr && vectorCount > 0 ? m_impl->uploadValues(vectors, vectorCount) : 0;
   m_impl->drawQuadCorners(*this, m_impl->quadVertexArray, vertices, quadCount, firstValue);
 }
 

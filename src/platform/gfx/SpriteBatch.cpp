@@ -52,8 +52,7 @@ void detail::forgetTextureInBatches(const Texture* texture) {
   for (SpriteBatch* batch : g_batches) batch->forgetTexture(texture);
 }
 
-SpriteBatch::SpriteBatch(Device& device)
-    : m_device(device), m_indexedTextures(device.indexesSamplersPerTriangle()) {
+SpriteBatch::SpriteBatch(Device& device) : m_device(device), m_indexedTextures(device.indexesSamplersPerTriangle()) {
   g_batches.push_back(this);
 }
 
@@ -270,7 +269,9 @@ void SpriteBatch::flush() {
 
 void SpriteBatch::setShading(std::vector<ShadingSource> shadings) {
   m_shadings = std::move(shadings);
-  for (ShadingSource& shading : m_shadings) shading.valueVectors = std::clamp(shading.valueVectors, 0, kQuadValueVectors);
+  for (ShadingSource& shading : m_shadings) {
+    shading.valueVectors = std::clamp(shading.valueVectors, 0, kQuadValueVectors);
+  }
   m_programs.clear();
 }
 

@@ -129,7 +129,7 @@ class SpriteBatch {
   const Texture* m_savedTexture = nullptr;
   std::vector<Vertex> m_vertices;
   std::vector<QuadVertex> m_shadedVertices;
-  std::vector<QuadValues> m_shadedValues;  // one per shaded quad
+  std::vector<QuadValues> m_shadedValues;          // one per shaded quad
   std::vector<std::array<float, 4>> m_sentValues;  // a run's values, as many vectors a quad as its shading reads
   std::vector<Run> m_runs;
   std::vector<ShadingSource> m_shadings;

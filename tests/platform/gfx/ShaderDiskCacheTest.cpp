@@ -48,6 +48,12 @@ class ShaderDiskCacheTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(m_folder); }
 
+  static bool programBinaries() {
+    GLint formats = 0;
+    glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
+    return formats > 0;
+  }
+
   static CompiledPixelShader sample() {
     CompiledPixelShader shader;
     shader.vertexSource = "#version 330 core\nvoid main() {}\n";
@@ -163,9 +169,7 @@ TEST_F(ShaderDiskCacheTest, StoredProgramReadsBackWholeAndCutFilesDoNot) {
 // driver refuses (damaged, or from another driver version) is linked again from the sources and replaced.
 TEST_F(ShaderDiskCacheTest, LinkedProgramsComeBackFromTheirStoredBinary) {
   GFX_REQUIRE_DEVICE();
-  GLint formats = 0;
-  glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
-  if (formats == 0) GTEST_SKIP() << "this driver gives no program binaries";
+  if (!programBinaries()) GTEST_SKIP() << "this driver gives no program binaries";
   const ScopedCacheHome cache(folder());
   const std::string programs = folder() + "/quillon/programs";
   const std::string vertex = std::string(spriteVertexDeclarations()) +
@@ -220,9 +224,7 @@ TEST_F(ShaderDiskCacheTest, LinkedProgramsComeBackFromTheirStoredBinary) {
 // and sampler as an effect linked at once does.
 TEST_F(ShaderDiskCacheTest, StoredEffectProgramsLinkWhenTheirPassBegins) {
   GFX_REQUIRE_DEVICE();
-  GLint formats = 0;
-  glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
-  if (formats == 0) GTEST_SKIP() << "this driver gives no program binaries";
+  if (!programBinaries()) GTEST_SKIP() << "this driver gives no program binaries";
   const ScopedCacheHome cache(folder());
   const std::string hlsl =
       "float4 lift = float4(0, 0, 0, 0);\nsampler2D image : register(s0);\n"
