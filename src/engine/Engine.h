@@ -42,6 +42,10 @@ struct EngineHooks {
   // One step of the message pump, called by the engine's own waiting loops (rgss_stop, message boxes).
   void (*pumpStep)() = nullptr;
 
+  // The family names (UTF-8) of a font file, for the font registry that RGSSSetupFonts fills; without it a
+  // file is known by its name without extension.
+  std::vector<std::string> (*fontFamilies)(const std::string& path) = nullptr;
+
   // Element reader and writer of Table, used when the engine defines the class (set them before
   // RGSSInitialize3).
   VariadicMethod tableGet = nullptr;

@@ -118,6 +118,7 @@ extern "C" void RGSSInitialize3(void*) {
 
 extern "C" void RGSSSetupFonts() {
   FontRegistry& fonts = fontRegistry();
+  fonts.setFamilyReader(hooks().fontFamilies);
   fonts.addFolder("Fonts");
   for (const std::string& folder : g_runtimeFolders) {
     fonts.addFolder(folder + "/Fonts");

@@ -17,14 +17,10 @@ char16_t lowerAscii(char16_t c) {
 }  // namespace
 
 void FontRegistry::addFile(const std::string& path) {
-  std::vector<std::u16string> families;
-  if (m_reader != nullptr) {
-    families = m_reader(path);
-  } else {
-    families.push_back(utf8ToUtf16(std::filesystem::path(path).stem().string()));
-  }
-  for (std::u16string& family : families) {
-    m_entries.push_back({std::move(family), path});
+  const std::vector<std::string> families =
+      m_reader != nullptr ? m_reader(path) : std::vector{std::filesystem::path(path).stem().string()};
+  for (const std::string& family : families) {
+    m_entries.push_back({utf8ToUtf16(family), path});
   }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The font families the engine knows: those of the font files it was given at start (the game's and the
-// runtime package's "Fonts" folders). The text layer installs a reader that names the families in a file.
+// runtime package's "Fonts" folders). The player's font-families hook names the families in a file.
 
 #include <string>
 #include <string_view>
@@ -16,7 +16,8 @@ struct FontEntry {
 
 class FontRegistry {
  public:
-  using FamilyReader = std::vector<std::u16string> (*)(const std::string& fontPath);
+  // The family names (UTF-8) of the font file at `fontPath`; none for a file that is no font.
+  using FamilyReader = std::vector<std::string> (*)(const std::string& fontPath);
 
   // Without a reader a file is known by its name without extension.
   void setFamilyReader(FamilyReader reader) { m_reader = reader; }

@@ -45,6 +45,7 @@
 #include "host/WindowProcedure.h"
 #include "host/private/BindingsLink.h"
 #include "host/private/Session.h"
+#include "platform/text/FontSystem.h"
 #include "platform/window/GameWindow.h"
 #include "platform/window/MessagePumpLink.h"
 
@@ -223,6 +224,7 @@ void installTableAccessors() {
 
 void installFirstHooks() {
   engine::EngineHooks& hooks = engine::hooks();
+  hooks.fontFamilies = text::fontFileFamilies;
 #ifdef QUILLON_HAS_AUDIO
   hooks.defineAudio = audio::defineAudioModule;
 #endif

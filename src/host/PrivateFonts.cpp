@@ -1,10 +1,10 @@
 #include "host/PrivateFonts.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/text/FontSystem.h"
 
 namespace host {
 
@@ -46,11 +46,10 @@ int PrivateFonts::addFolder(const std::string& folder) {
     }
   }
   std::sort(files.begin(), files.end());
-  FcConfig* config = FcConfigGetCurrent();
   int accepted = 0;
   for (const std::filesystem::path& file : files) {
     m_registered = true;
-    if (FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str())) == FcTrue) {
+    if (text::addPrivateFontFile(file.string())) {
       m_added.push_back(file.string());
       ++accepted;
     }
@@ -62,7 +61,7 @@ void PrivateFonts::removeAll() {
   if (!m_registered) {
     return;
   }
-  FcConfigAppFontClear(FcConfigGetCurrent());
+  text::removePrivateFontFiles();
   m_added.clear();
   m_registered = false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The fonts of the game's "Fonts" folder, made available to this process only (fontconfig's application
-// fonts) from boot to teardown.
+// The fonts of the game's "Fonts" folder, made available to this process only from boot to teardown, to the
+// same font lookup that Font and text drawing use.
 
 #include <string>
 #include <vector>
@@ -10,9 +10,9 @@ namespace host {
 
 class PrivateFonts {
  public:
-  // Hands every entry of `folder` that is not a directory to fontconfig; files that are no fonts simply
+  // Adds every entry of `folder` that is not a directory as a private font; files that are no fonts simply
   // fail. A folder named with other letter case is found too, as on the file systems games come from.
-  // Returns the number of files fontconfig accepted.
+  // Returns the number of files accepted as fonts.
   int addFolder(const std::string& folder);
   // Removes them again; does nothing when none were added.
   void removeAll();

@@ -12,6 +12,7 @@
 
 #include "PlayerRun.h"
 #include "TempFolder.h"
+#include "tests/platform/text/RenamedFont.h"
 
 namespace {
 
@@ -185,6 +186,26 @@ TEST(BootTest, GameFoldersThatCannotStartNameWhatWasMissingByItsRealPath) {
     EXPECT_EQ(run.status, 1) << folder;
     EXPECT_NE(run.output.find(message), std::string::npos) << message << " in\n" << run.output;
   }
+}
+
+// A font the game ships is known to Font.exist? by its family (not its file name) and draws text.
+TEST(BootTest, FontsFolderFamiliesExistAndDraw) {
+  if (!std::filesystem::exists(test::kLiberationSans)) GTEST_SKIP() << "fonts-liberation2 is not installed";
+  TempFolder game;
+  game.write("Game.ini", "[Game]\nTitle=Fonts\n");
+  std::filesystem::create_directories(game.path() / "Fonts");
+  test::writeRenamedFont(game.file("Fonts/Shipped.ttf"), "Quillon Shipped");
+  game.write("main.rb",
+             "b = Bitmap.new(200, 40)\n"
+             "widths = ['Quillon Shipped', 'Liberation Sans'].map { |n| b.font.name = n; b.text_size('Hello').width }\n"
+             "p [Font.exist?('Quillon Shipped'), Font.exist?('Shipped'), widths]\n");
+  const std::string pack = QUILLON_SOURCE_DIR "/tools/pack-scripts -o '" + game.file("Data/Scripts.rvdata2") + "' '" +
+                           game.file("main.rb") + "'";
+  ASSERT_EQ(std::system(pack.c_str()), 0);
+  PlayerRun run = runPlayer(game);
+  EXPECT_EQ(run.status, 0) << run.output;
+  const std::regex expected(R"(\[true, false, \[(\d+), \1\]\])");
+  EXPECT_TRUE(std::regex_search(run.output, expected)) << run.output;
 }
 
 }  // namespace

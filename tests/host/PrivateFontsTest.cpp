@@ -1,36 +1,32 @@
 #include "host/PrivateFonts.h"
 
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "TempFolder.h"
+#include "platform/text/FontSystem.h"
+#include "tests/platform/text/RenamedFont.h"
 
 namespace host {
 namespace {
 
-constexpr const char* kSampleFont = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
-
-int applicationFontCount() {
-  FcFontSet* set = FcConfigGetFonts(FcConfigGetCurrent(), FcSetApplication);
-  return set != nullptr ? set->nfont : 0;
-}
+constexpr const char* kRenamedFamily = "Quillon Private";
 
 class PrivateFontsTest : public ::testing::Test {
  protected:
-  // Fontconfig keeps its configuration until told to let go; leak checks would report it otherwise.
-  static void TearDownTestSuite() { FcFini(); }
+  // Leak checks would report fontconfig's and FreeType's state otherwise.
+  static void TearDownTestSuite() { text::shutdownFontSystem(); }
 };
 
 TEST_F(PrivateFontsTest, AddsFilesSkipsFoldersAndRemovesThemAgain) {
-  if (!std::filesystem::exists(kSampleFont)) {
-    GTEST_SKIP() << "sample font " << kSampleFont << " is not installed";
+  if (!std::filesystem::exists(test::kLiberationSans)) {
+    GTEST_SKIP() << "sample font " << test::kLiberationSans << " is not installed";
   }
   TempFolder game;
   std::filesystem::create_directories(game.path() / "fonts" / "nested");
-  std::filesystem::copy_file(kSampleFont, game.path() / "fonts" / "Sample.ttf");
-  std::filesystem::copy_file(kSampleFont, game.path() / "fonts" / "nested" / "Hidden.ttf");
+  test::writeRenamedFont(game.file("fonts/Sample.ttf"), kRenamedFamily);
+  std::filesystem::copy_file(test::kLiberationSans, game.path() / "fonts" / "nested" / "Hidden.ttf");
   game.write("fonts/readme.txt", "not a font");
 
   PrivateFonts fonts;
@@ -38,10 +34,11 @@ TEST_F(PrivateFontsTest, AddsFilesSkipsFoldersAndRemovesThemAgain) {
   EXPECT_EQ(fonts.addFolder((game.path() / "Fonts").string()), 1);
   ASSERT_EQ(fonts.added().size(), 1u);
   EXPECT_EQ(std::filesystem::path(fonts.added()[0]).filename(), "Sample.ttf");
-  EXPECT_EQ(applicationFontCount(), 1);
+  // Known to the lookup that Font and text drawing use, not only to some other font configuration.
+  EXPECT_TRUE(text::fontExists(kRenamedFamily));
 
   fonts.removeAll();
-  EXPECT_EQ(applicationFontCount(), 0);
+  EXPECT_FALSE(text::fontExists(kRenamedFamily));
   EXPECT_TRUE(fonts.added().empty());
 }
 

@@ -1,5 +1,8 @@
 #include "platform/text/FontSystem.h"
 
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -17,6 +20,22 @@ bool addPrivateFontFile(const std::string& path) {
 
 void removePrivateFontFiles() {
   if (const auto library = detail::FontLibrary::instance()) library->clearAppFonts();
+}
+
+std::vector<std::string> fontFileFamilies(const std::string& path) {
+  std::vector<std::string> families;
+  FcFontSet* faces = FcFontSetCreate();
+  int count = 0;
+  FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(path.c_str()), static_cast<unsigned>(-1), nullptr, &count, faces);
+  for (int i = 0; i < faces->nfont; ++i) {
+    FcChar8* family = nullptr;
+    for (int n = 0; FcPatternGetString(faces->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n) {
+      std::string name(reinterpret_cast<const char*>(family));
+      if (std::find(families.begin(), families.end(), name) == families.end()) families.push_back(std::move(name));
+    }
+  }
+  FcFontSetDestroy(faces);
+  return families;
 }
 
 bool fontExists(std::string_view family) {

@@ -6,14 +6,19 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace text {
 
-// Makes the font file at `path` (UTF-8; relative to the working folder unless absolute) visible to this process only; every face of a collection
-// (.ttc) is added. False when fontconfig cannot read it as a font.
+// Makes the font file at `path` (UTF-8; relative to the working folder unless absolute) visible to this process
+// only; every face of a collection (.ttc) is added. False when fontconfig cannot read it as a font.
 [[nodiscard]] bool addPrivateFontFile(const std::string& path);
 // Forgets every file added with addPrivateFontFile.
 void removePrivateFontFiles();
+
+// Every family name of every face in the font file at `path` (localised names too, each once, UTF-8); empty
+// when the file cannot be read as a font. Reads the file alone: nothing is added or started.
+std::vector<std::string> fontFileFamilies(const std::string& path);
 
 // Whether a family of exactly this name is installed or added (any of its localised names counts, case is
 // ignored), or our alias table maps the name to one that is. Windows names such as "SimHei" and "Arial" are

@@ -4,14 +4,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/platform/text/RenamedFont.h"
+
 namespace {
 
-constexpr const char* kLiberationSans = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+using test::kLiberationSans;
 
 struct ExistsCase {
   const char* name;
@@ -45,33 +45,15 @@ TEST(ResolveFamily, TakesTheFirstExistingNameElseTheFallback) {
   EXPECT_EQ(text::resolveFamily(Names{}, "Arial"), "Arial");
 }
 
-// A copy of Liberation Sans whose family is renamed, so that only adding the file can make the name known.
-std::string renamedFontCopy(const std::string& folder) {
-  std::ifstream in(kLiberationSans, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  const std::string from = "Liberation Sans";
-  const std::string to = "Quillon Testing";  // same length: the name table's offsets stay valid
-  std::string fromWide, toWide;
-  for (std::size_t i = 0; i < from.size(); ++i) {
-    fromWide += '\0', fromWide += from[i];
-    toWide += '\0', toWide += to[i];
-  }
-  for (const auto& [a, b] : {std::pair{from, to}, std::pair{fromWide, toWide}}) {
-    for (auto at = bytes.find(a); at != std::string::npos; at = bytes.find(a, at + b.size())) {
-      bytes.replace(at, a.size(), b);
-    }
-  }
-  const std::string path = folder + "/QuillonTesting.ttf";
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
-
 TEST(PrivateFonts, AddedFileIsFoundUntilRemoved) {
   if (!std::filesystem::exists(kLiberationSans)) GTEST_SKIP() << "fonts-liberation2 is not installed";
   const auto folder = std::filesystem::temp_directory_path() / "quillon-text-test";
   std::filesystem::create_directories(folder);
-  const std::string path = renamedFontCopy(folder.string());
+  const std::string path = (folder / "QuillonTesting.ttf").string();
+  test::writeRenamedFont(path, "Quillon Testing");
 
+  EXPECT_FALSE(text::fontExists("Quillon Testing"));
+  EXPECT_EQ(text::fontFileFamilies(path), std::vector<std::string>{"Quillon Testing"}) << "read without adding";
   EXPECT_FALSE(text::fontExists("Quillon Testing"));
   ASSERT_TRUE(text::addPrivateFontFile(path));
   EXPECT_TRUE(text::fontExists("Quillon Testing"));
@@ -87,6 +69,7 @@ TEST(PrivateFonts, FilesThatAreNotFontsAreRefused) {
   const std::string garbage = (folder / "Broken.ttf").string();
   std::ofstream(garbage, std::ios::binary) << "this is not a font file at all";
   EXPECT_FALSE(text::addPrivateFontFile(garbage));
+  EXPECT_TRUE(text::fontFileFamilies(garbage).empty());
   EXPECT_FALSE(text::addPrivateFontFile((folder / "Missing.ttf").string()));
   std::filesystem::remove_all(folder);
 }
