@@ -95,9 +95,11 @@ Renderer::~Renderer() { release(); }
 void Renderer::createDevice() {
   std::string error;
   if (m_window != nullptr) {
-    // The window's own context only kept it black until now; one context per surface.
-    m_window->releaseOwnContext();
-    m_context = gfx::Context::create(m_window->sdlWindow(), &error);
+    // The window's own context, which kept it black until now, becomes ours; after a reset it is gone and a new
+    // one is made.
+    void* windowContext = m_window->takeOwnContext();
+    m_context = windowContext != nullptr ? gfx::Context::adopt(m_window->sdlWindow(), windowContext, &error)
+                                         : gfx::Context::create(m_window->sdlWindow(), &error);
   } else {
     m_context = gfx::Context::createHeadless(m_windowWidth, m_windowHeight, &error);
   }

@@ -28,14 +28,18 @@ std::unique_ptr<Context> Context::create(SDL_Window* window, std::string* error)
     if (error) *error = std::string("cannot create an OpenGL 3.3 core context: ") + SDL_GetError();
     return nullptr;
   }
-  if (epoxy_gl_version() < 33) {
-    if (error) *error = "the OpenGL driver offers less than version 3.3";
-    SDL_GL_DeleteContext(glContext);
-    return nullptr;
-  }
+  return adopt(window, glContext, error);
+}
+
+std::unique_ptr<Context> Context::adopt(SDL_Window* window, void* glContext, std::string* error) {
   std::unique_ptr<Context> context(new Context());
   context->m_window = window;
   context->m_glContext = glContext;
+  context->makeCurrent();
+  if (epoxy_gl_version() < 33) {
+    if (error) *error = "the OpenGL driver offers less than version 3.3";
+    return nullptr;
+  }
   return context;
 }
 

@@ -20,6 +20,10 @@ class Context {
   // A context on a window the caller owns and keeps alive longer than the context. Null with `error` set
   // when the driver offers no GL 3.3 core context.
   static std::unique_ptr<Context> create(SDL_Window* window, std::string* error = nullptr);
+  // Takes over `glContext` (an SDL_GLContext on `window`, made after prepareWindowAttributes' settings), as
+  // create does with the one it makes: a second context would cost the start-up another driver set-up. Null
+  // with `error` set, and the context deleted, when it offers less than GL 3.3.
+  static std::unique_ptr<Context> adopt(SDL_Window* window, void* glContext, std::string* error = nullptr);
   // A context on its own hidden window of the given size (initialises SDL video when needed).
   static std::unique_ptr<Context> createHeadless(int width, int height, std::string* error = nullptr);
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/window/WindowMode.h"
 #include "platform/window/private/EventTranslation.h"
@@ -58,12 +59,17 @@ bool startVideo(std::string* error) {
 
 std::unique_ptr<GameWindow> GameWindow::create(const std::string& title, int clientWidth, int clientHeight,
                                                std::string* error) {
-  // The renderer's context is GL 3.3 core; the surface is chosen with the window on some backends.
+  // The renderer's attributes (GL 3.3 core, 8-bit colour, 16-bit depth, no stencil): the surface is chosen with
+  // the window on some backends, and the renderer takes over the window's own context.
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   std::unique_ptr<GameWindow> window(new GameWindow());
   window->m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, clientWidth,
                                       clientHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
@@ -147,6 +153,8 @@ void GameWindow::clearToBlack() {
   clear(kGlColorBufferBit);
   SDL_GL_SwapWindow(m_window);
 }
+
+void* GameWindow::takeOwnContext() { return std::exchange(m_ownContext, nullptr); }
 
 void GameWindow::releaseOwnContext() {
   if (m_ownContext != nullptr) {

@@ -52,6 +52,9 @@ class GameWindow {
   SDL_Window* sdlWindow() const { return m_window; }
   // Clears the window to black while it still has its own context.
   void clearToBlack();
+  // Hands the window's own GL context (an SDL_GLContext, made with the renderer's attributes) to the caller,
+  // who then deletes it; null once handed over or released.
+  void* takeOwnContext();
   // Gives up the window's own GL context, so that the renderer's is the only one on the surface.
   void releaseOwnContext();
 
