@@ -79,10 +79,6 @@ Renderer::Renderer(windowing::GameWindow* window, FrameClock& clock) : m_window(
   m_windowWidth = windowing::g_windowWidth;
   m_windowHeight = windowing::g_windowHeight;
   createDevice();
-  createTargets();
-  if (!m_sceneTarget || !m_compositeTarget) {
-    throw std::runtime_error("cannot create the screen targets");
-  }
   centreWindow();
   m_timer.setFrameRate(60);
   if (FrameScene* scene = frameScene()) {
@@ -119,9 +115,12 @@ void Renderer::createDevice() {
   }
 }
 
-void Renderer::createTargets() {
-  m_sceneTarget = blackTarget(m_screenWidth, m_screenHeight);
-  m_compositeTarget = blackTarget(m_screenWidth, m_screenHeight);
+gfx::Texture& Renderer::screenTarget(std::unique_ptr<gfx::Texture>& target) {
+  if (!target) {
+    target = blackTarget(m_screenWidth, m_screenHeight);
+    if (!target) throw std::runtime_error("cannot create the screen targets");
+  }
+  return *target;
 }
 
 void Renderer::releaseTargets() {
@@ -194,8 +193,8 @@ FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   // goes into the composite target, under the old picture that composite() draws over it. The shaders' copy of
   // their colour for a second target is read by nothing, so no second target is bound.
   const bool straight = !keepComposite && sceneShownUnchanged() && placement() == PresentPlacement{};
-  gfx::Texture* sceneTarget = m_transitionFramesLeft != 0 ? m_compositeTarget.get() : m_sceneTarget.get();
-  device.setRenderTarget(0, straight ? nullptr : sceneTarget);
+  device.setRenderTarget(
+      0, straight ? nullptr : &screenTarget(m_transitionFramesLeft != 0 ? m_compositeTarget : m_sceneTarget));
   m_effect->beginTechnique();
   device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
   m_batch->begin(true);
@@ -209,7 +208,6 @@ FrameResult Renderer::renderFrame(bool present, bool keepComposite) {
   if (straight) {
     m_shown = Shown::Window;
   } else {
-    device.setRenderTarget(0, m_compositeTarget.get());
     const gfx::Texture* picture = composite(keepComposite);
     m_shown = picture == m_sceneTarget.get() ? Shown::Scene : Shown::Composite;
     this->present(*picture);
@@ -237,12 +235,13 @@ void Renderer::renderOffFrame(const std::function<void(Renderer&)>& draw) {
 
 const gfx::Texture* Renderer::composite(bool always) {
   gfx::Device& device = *m_device;
+  // At full brightness the composite would copy the scene unchanged (the scaling step blends both alike), so the
+  // scene itself is shown.
+  if (!always && sceneShownUnchanged()) {
+    return m_sceneTarget.get();
+  }
+  device.setRenderTarget(0, &screenTarget(m_compositeTarget));
   if (m_transitionFramesLeft < 1) {
-    // At full brightness the composite would copy the scene unchanged (the scaling step blends both alike), so
-    // the scene itself is shown.
-    if (!always && sceneShownUnchanged()) {
-      return m_sceneTarget.get();
-    }
     device.clear(gfx::ClearFlags::Target, kOpaqueBlack);
     m_effect->resetParameters();
     m_effect->beginTechnique();
@@ -251,7 +250,7 @@ const gfx::Texture* Renderer::composite(bool always) {
     m_batch->draw(m_sceneTarget.get(), nullptr, nullptr, nullptr, brightnessColour(m_brightness));
   } else {
     --m_transitionFramesLeft;
-    const gfx::Texture* source = m_frozenImage ? m_frozenImage.get() : m_sceneTarget.get();
+    const gfx::Texture* source = m_frozenImage ? m_frozenImage.get() : &screenTarget(m_sceneTarget);
     m_effect->resetParameters();
     m_effect->beginTechnique();
     if (m_transitionImage) {
@@ -326,10 +325,14 @@ std::vector<std::uint32_t> Renderer::shownPicture() {
   }
   const bool scene = m_shown == Shown::Scene;
   const gfx::Texture* shown = scene ? m_sceneTarget.get() : m_compositeTarget.get();
-  if (m_released || shown == nullptr) {
+  if (m_released) {
     return {};
   }
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(m_screenWidth) * static_cast<std::size_t>(m_screenHeight));
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(m_screenWidth) * static_cast<std::size_t>(m_screenHeight),
+                                    kOpaqueBlack);
+  if (shown == nullptr) {
+    return pixels;  // no frame was drawn off the window since the targets were last made: they would be black
+  }
   if (!shown->readPixels({0, 0, m_screenWidth, m_screenHeight}, pixels.data(), m_screenWidth * 4)) {
     return {};
   }
@@ -355,7 +358,6 @@ void Renderer::resetDevice() {
   }
   releaseTargets();
   m_context->setSwapInterval(m_vsync);
-  createTargets();
   if (scene != nullptr) {
     scene->restoreDeviceResources(*this);
   }

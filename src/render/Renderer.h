@@ -112,7 +112,9 @@ class Renderer {
 
  private:
   void createDevice();
-  void createTargets();
+  // `target` (the scene's or the composite's), made black when a frame first draws off the window: frames at
+  // full brightness without a transition go straight to it, so many games never need either.
+  gfx::Texture& screenTarget(std::unique_ptr<gfx::Texture>& target);
   void releaseTargets();
   FrameResult renderFrame(bool present, bool keepComposite);
   // Brightness, fades and transitions into T2; returns the picture to show, which is the scene target itself when
