@@ -47,6 +47,18 @@ void runBuiltinScript(const char* code, const char* name) {
   }
 }
 
+// The game folder, then the interpreter's own library: never the host's site or gem folders, so a game cannot load
+// something of the host's by accident. The library's folders are those of the interpreter this player is built
+// with, known without loading rbconfig.
+void limitLoadPath() {
+  VALUE path = rb_gv_get("$LOAD_PATH");
+  rb_ary_clear(path);
+  for (VALUE folder :
+       {rb_dir_getwd(), rb_str_new_cstr(QUILLON_RUBY_LIBRARY), rb_str_new_cstr(QUILLON_RUBY_ARCH_LIBRARY)}) {
+    if (!RTEST(rb_ary_includes(path, folder))) rb_ary_push(path, folder);
+  }
+}
+
 }  // namespace
 
 void startInterpreter() {
@@ -82,6 +94,7 @@ void startInterpreter() {
   g_resetClass = rb_define_class("RGSSReset", rb_eException);
   rb_gc_register_address(&g_resetClass);
 
+  limitLoadPath();
   fillWindowsEnvironment();
   defineEngineClasses();
   runBuiltinScript(kCompatScript, "compat");

@@ -3,18 +3,15 @@
 # always wins. The habits answered here:
 # - Hash#index; nil.to_s, true.to_s and false.to_s as new mutable strings; Fixnum and Bignum; Thread.exclusive;
 #   the taint methods; File.exists? and Dir.exists?;
-# - Zlib without a require, and a load path of the game folder and the interpreter's own library;
+# - Zlib without a require;
 # - a class variable used inside `class << SomeConstant` at the top level, which 1.9 gave to Object
 #   (__rgss_compatible_source__ rewrites such a section before it runs);
 # - rgss_main retrying its block after F12.
 
-# The game folder, then the interpreter's own library: never the host's site or gem folders, so a game cannot load
-# something of the host's by accident.
-require 'rbconfig'
-$LOAD_PATH.replace([Dir.pwd, RbConfig::CONFIG['rubylibdir'], RbConfig::CONFIG['archdir']].uniq)
-
-# Built into the engine: scripts use it without a require.
-require 'zlib'
+# Built into the engine: scripts use it without a require. Loaded at first use, as RbConfig is (which scripts
+# found defined): each costs every start its loading otherwise.
+autoload :Zlib, 'zlib'
+autoload :RbConfig, 'rbconfig'
 
 class Hash
   # Removed in 3.0; scripts use it as a reverse lookup.
