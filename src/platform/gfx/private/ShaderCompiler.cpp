@@ -12,6 +12,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/LateLibrary.h"
 #include "platform/gfx/private/ShaderDiskCache.h"
 #include "platform/gfx/private/ShaderProgram.h"
 
@@ -137,44 +138,92 @@ uniform mat4 uTransform;
   return source;
 }
 
+// Every SPIRV-Cross function the translation calls.
+#define QUILLON_SPIRV_CROSS_FUNCTIONS(X)       \
+  X(spvc_compiler_compile)                     \
+  X(spvc_compiler_create_compiler_options)     \
+  X(spvc_compiler_create_shader_resources)     \
+  X(spvc_compiler_get_decoration)              \
+  X(spvc_compiler_get_decoration_string)       \
+  X(spvc_compiler_get_member_name)             \
+  X(spvc_compiler_get_type_handle)             \
+  X(spvc_compiler_install_compiler_options)    \
+  X(spvc_compiler_options_set_bool)            \
+  X(spvc_compiler_options_set_uint)            \
+  X(spvc_compiler_set_name)                    \
+  X(spvc_context_create)                       \
+  X(spvc_context_create_compiler)              \
+  X(spvc_context_destroy)                      \
+  X(spvc_context_parse_spirv)                  \
+  X(spvc_context_set_error_callback)           \
+  X(spvc_resources_get_resource_list_for_type) \
+  X(spvc_type_get_basetype)                    \
+  X(spvc_type_get_columns)                     \
+  X(spvc_type_get_member_type)                 \
+  X(spvc_type_get_num_array_dimensions)        \
+  X(spvc_type_get_num_member_types)            \
+  X(spvc_type_get_vector_size)
+
+// SPIRV-Cross, opened at the first translation: a start whose translations all come from the disk cache never
+// needs it.
+struct SpirvCross {
+#define QUILLON_SPIRV_CROSS_MEMBER(name) decltype(&::name) name = nullptr;
+  QUILLON_SPIRV_CROSS_FUNCTIONS(QUILLON_SPIRV_CROSS_MEMBER)
+#undef QUILLON_SPIRV_CROSS_MEMBER
+  std::string error;  // empty when every function was found
+};
+
+SpirvCross loadSpirvCross() {
+  SpirvCross cross;
+  platform::LateLibrary library(QUILLON_SPIRV_CROSS_LIBRARY);
+#define QUILLON_SPIRV_CROSS_FIND(name) library.find(#name, &cross.name);
+  QUILLON_SPIRV_CROSS_FUNCTIONS(QUILLON_SPIRV_CROSS_FIND)
+#undef QUILLON_SPIRV_CROSS_FIND
+  cross.error = library.error();
+  return cross;
+}
+
 void collectErrors(void* userdata, const char* error) {
   auto* errors = static_cast<std::string*>(userdata);
   *errors += std::string("effect: error: ") + error + "\n";
 }
 
 bool spirvToGlsl(const std::vector<unsigned>& spirv, CompiledPixelShader* out, std::string* errors) {
+  std::string missing;
+  const SpirvCross* cross = platform::loadedTable<SpirvCross, loadSpirvCross>(&missing);
   spvc_context context = nullptr;
-  if (spvc_context_create(&context) != SPVC_SUCCESS) {
-    *errors = "effect: error: cannot start the shader translator\n";
+  if (cross == nullptr || cross->spvc_context_create(&context) != SPVC_SUCCESS) {
+    *errors = "effect: error: cannot start the shader translator" + (missing.empty() ? "" : ": " + missing) + "\n";
     return false;
   }
-  spvc_context_set_error_callback(context, collectErrors, errors);
+  cross->spvc_context_set_error_callback(context, collectErrors, errors);
   bool ok = false;
   do {
     spvc_parsed_ir ir = nullptr;
-    if (spvc_context_parse_spirv(context, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS) break;
+    if (cross->spvc_context_parse_spirv(context, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS) break;
     spvc_compiler compiler = nullptr;
-    if (spvc_context_create_compiler(context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler) !=
-        SPVC_SUCCESS) {
+    if (cross->spvc_context_create_compiler(context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
+                                            &compiler) != SPVC_SUCCESS) {
       break;
     }
     spvc_resources resources = nullptr;
-    if (spvc_compiler_create_shader_resources(compiler, &resources) != SPVC_SUCCESS) break;
+    if (cross->spvc_compiler_create_shader_resources(compiler, &resources) != SPVC_SUCCESS) break;
     const spvc_reflected_resource* list = nullptr;
     std::size_t count = 0;
 
-    spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count);
+    cross->spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count);
     for (std::size_t i = 0; i < count; ++i) {
-      spvc_compiler_set_name(compiler, list[i].id, "G");
-      spvc_type block = spvc_compiler_get_type_handle(compiler, list[i].base_type_id);
-      const unsigned members = spvc_type_get_num_member_types(block);
+      cross->spvc_compiler_set_name(compiler, list[i].id, "G");
+      spvc_type block = cross->spvc_compiler_get_type_handle(compiler, list[i].base_type_id);
+      const unsigned members = cross->spvc_type_get_num_member_types(block);
       for (unsigned m = 0; m < members; ++m) {
-        spvc_type member = spvc_compiler_get_type_handle(compiler, spvc_type_get_member_type(block, m));
+        spvc_type member = cross->spvc_compiler_get_type_handle(compiler, cross->spvc_type_get_member_type(block, m));
         UniformMember uniform;
-        uniform.name = spvc_compiler_get_member_name(compiler, list[i].base_type_id, m);
-        uniform.components = spvc_type_get_vector_size(member);
-        const bool plain = spvc_type_get_columns(member) == 1 && spvc_type_get_num_array_dimensions(member) == 0;
-        switch (spvc_type_get_basetype(member)) {
+        uniform.name = cross->spvc_compiler_get_member_name(compiler, list[i].base_type_id, m);
+        uniform.components = cross->spvc_type_get_vector_size(member);
+        const bool plain =
+            cross->spvc_type_get_columns(member) == 1 && cross->spvc_type_get_num_array_dimensions(member) == 0;
+        switch (cross->spvc_type_get_basetype(member)) {
           case SPVC_BASETYPE_FP32: uniform.kind = plain ? UniformKind::Float : UniformKind::Other; break;
           case SPVC_BASETYPE_INT32:
           case SPVC_BASETYPE_UINT32: uniform.kind = plain ? UniformKind::Int : UniformKind::Other; break;
@@ -185,47 +234,49 @@ bool spirvToGlsl(const std::vector<unsigned>& spirv, CompiledPixelShader* out, s
       }
     }
 
-    spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_SAMPLED_IMAGE, &list, &count);
+    cross->spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_SAMPLED_IMAGE, &list, &count);
     for (std::size_t i = 0; i < count; ++i) {
       SamplerBinding sampler;
       sampler.name = "qs_" + std::string(list[i].name);
-      sampler.unit = static_cast<int>(spvc_compiler_get_decoration(compiler, list[i].id, SpvDecorationBinding));
-      spvc_compiler_set_name(compiler, list[i].id, sampler.name.c_str());
+      sampler.unit = static_cast<int>(cross->spvc_compiler_get_decoration(compiler, list[i].id, SpvDecorationBinding));
+      cross->spvc_compiler_set_name(compiler, list[i].id, sampler.name.c_str());
       out->samplers.push_back(sampler);
     }
 
     std::vector<StageInput> inputs;
-    spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT, &list, &count);
+    cross->spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_INPUT, &list, &count);
     for (std::size_t i = 0; i < count; ++i) {
       StageInput input;
-      input.location = spvc_compiler_get_decoration(compiler, list[i].id, SpvDecorationLocation);
-      const char* semantic = spvc_compiler_get_decoration_string(compiler, list[i].id, SpvDecorationUserSemantic);
+      input.location = cross->spvc_compiler_get_decoration(compiler, list[i].id, SpvDecorationLocation);
+      const char* semantic =
+          cross->spvc_compiler_get_decoration_string(compiler, list[i].id, SpvDecorationUserSemantic);
       input.semantic = semantic != nullptr ? semantic : "";
-      input.components = spvc_type_get_vector_size(spvc_compiler_get_type_handle(compiler, list[i].type_id));
-      spvc_compiler_set_name(compiler, list[i].id, ("qin" + std::to_string(input.location)).c_str());
+      input.components =
+          cross->spvc_type_get_vector_size(cross->spvc_compiler_get_type_handle(compiler, list[i].type_id));
+      cross->spvc_compiler_set_name(compiler, list[i].id, ("qin" + std::to_string(input.location)).c_str());
       inputs.push_back(input);
     }
 
     bool hasFirstOutput = false;
     out->colourOutputs = 0;
-    spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_OUTPUT, &list, &count);
+    cross->spvc_resources_get_resource_list_for_type(resources, SPVC_RESOURCE_TYPE_STAGE_OUTPUT, &list, &count);
     for (std::size_t i = 0; i < count; ++i) {
-      const unsigned location = spvc_compiler_get_decoration(compiler, list[i].id, SpvDecorationLocation);
-      spvc_compiler_set_name(compiler, list[i].id, ("qout" + std::to_string(location)).c_str());
+      const unsigned location = cross->spvc_compiler_get_decoration(compiler, list[i].id, SpvDecorationLocation);
+      cross->spvc_compiler_set_name(compiler, list[i].id, ("qout" + std::to_string(location)).c_str());
       hasFirstOutput = hasFirstOutput || location == 0;
       out->colourOutputs = std::max(out->colourOutputs, location + 1);
     }
 
     spvc_compiler_options options = nullptr;
-    spvc_compiler_create_compiler_options(compiler, &options);
-    spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 330);
-    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
-    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION, SPVC_FALSE);
-    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_EMIT_UNIFORM_BUFFER_AS_PLAIN_UNIFORMS,
-                                   SPVC_TRUE);
-    spvc_compiler_install_compiler_options(compiler, options);
+    cross->spvc_compiler_create_compiler_options(compiler, &options);
+    cross->spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 330);
+    cross->spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
+    cross->spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION, SPVC_FALSE);
+    cross->spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_EMIT_UNIFORM_BUFFER_AS_PLAIN_UNIFORMS,
+                                          SPVC_TRUE);
+    cross->spvc_compiler_install_compiler_options(compiler, options);
     const char* glsl = nullptr;
-    if (spvc_compiler_compile(compiler, &glsl) != SPVC_SUCCESS || glsl == nullptr) break;
+    if (cross->spvc_compiler_compile(compiler, &glsl) != SPVC_SUCCESS || glsl == nullptr) break;
 
     // Run the shader as a function, then the alpha test on its first colour, as Direct3D does after the shader.
     std::string fragment = glsl;
@@ -244,18 +295,16 @@ bool spirvToGlsl(const std::vector<unsigned>& spirv, CompiledPixelShader* out, s
     out->vertexSource = vertexShaderFor(inputs);
     ok = true;
   } while (false);
-  spvc_context_destroy(context);
+  cross->spvc_context_destroy(context);
   return ok;
 }
 
 // What the disk cache keys a translation by: the text and entry point, and what translated it.
 std::string diskCacheKey(const std::string& key) {
-  unsigned major = 0, minor = 0, patch = 0;
-  spvc_get_version(&major, &minor, &patch);
-  return "translation " + std::to_string(kTranslationRevision) + ", glslang " +
-         std::to_string(GLSLANG_VERSION_MAJOR) + "." + std::to_string(GLSLANG_VERSION_MINOR) + "." +
-         std::to_string(GLSLANG_VERSION_PATCH) + ", SPIRV-Cross C API " + std::to_string(major) + "." +
-         std::to_string(minor) + "." + std::to_string(patch) + "\n" + key;
+  return "translation " + std::to_string(kTranslationRevision) + ", glslang " + std::to_string(GLSLANG_VERSION_MAJOR) +
+         "." + std::to_string(GLSLANG_VERSION_MINOR) + "." + std::to_string(GLSLANG_VERSION_PATCH) +
+         ", SPIRV-Cross C API " + std::to_string(SPVC_C_API_VERSION_MAJOR) + "." +
+         std::to_string(SPVC_C_API_VERSION_MINOR) + "." + std::to_string(SPVC_C_API_VERSION_PATCH) + "\n" + key;
 }
 
 }  // namespace
