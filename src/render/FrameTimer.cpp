@@ -39,6 +39,9 @@ FrameClock& steadyFrameClock() {
 FrameTimer::FrameTimer(FrameClock& clock) : m_clock(clock), m_frequency(clock.frequency()) {
   m_counterAtLastTitle = m_clock.now();
   setFrameRate(60);
+  // The first paced frame starts the period: a new renderer's first frame is shown as soon as it is drawn, not
+  // a frame's time after the renderer was made.
+  m_started = false;
 }
 
 void FrameTimer::setFrameRate(int framesPerSecond) {

@@ -27,7 +27,7 @@ FrameClock& steadyFrameClock();
 
 class FrameTimer {
  public:
-  // Starts at 60 frames per second. The clock must outlive the timer.
+  // Starts at 60 frames per second, its period not yet started. The clock must outlive the timer.
   explicit FrameTimer(FrameClock& clock);
 
   // Restarts the pacing period; the rate must be positive (Graphics rejects the rest).

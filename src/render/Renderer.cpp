@@ -80,7 +80,6 @@ Renderer::Renderer(windowing::GameWindow* window, FrameClock& clock) : m_window(
   m_windowHeight = windowing::g_windowHeight;
   createDevice();
   centreWindow();
-  m_timer.setFrameRate(60);
   if (FrameScene* scene = frameScene()) {
     scene->screenResized(*this, m_screenWidth, m_screenHeight);
   }

@@ -34,6 +34,18 @@ TEST(FrameTimerTest, StartsAtSixtyWithATenthAsSpinThreshold) {
   EXPECT_EQ(timer.spinThreshold(), 1666);
 }
 
+TEST(FrameTimerTest, TheFirstPacedFrameGoesAtOnceAndStartsThePeriod) {
+  FakeClock clock;
+  render::FrameTimer timer(clock);
+  clock.advance(5'000);
+  timer.pace();
+  EXPECT_EQ(clock.sleeps + clock.yields, 0);
+  EXPECT_EQ(timer.periodStart(), clock.now());
+  const std::int64_t first = clock.now();
+  timer.pace();
+  EXPECT_GE(clock.now() - first, 16'666);  // the second waits a whole frame after the first
+}
+
 TEST(FrameTimerTest, WaitsSleepingThroughTheInterpreterThenYieldsTheLastTenth) {
   FakeClock clock;
   render::FrameTimer timer(clock);
