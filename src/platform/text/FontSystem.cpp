@@ -50,6 +50,8 @@ std::string resolveFamily(std::span<const std::string> names, const std::string&
   return fallback;
 }
 
+void prepareFontSystem() { detail::FontLibrary::startInBackground(); }
+
 void shutdownFontSystem() { detail::FontLibrary::shutdown(); }
 
 }  // namespace text
