@@ -11,6 +11,7 @@
 #include "engine/FileLayer.h"
 #include "engine/FontRegistry.h"
 #include "engine/Utf.h"
+#include "engine/private/Interpreter.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace engine {
@@ -338,6 +339,19 @@ TEST_F(ScriptApiTest, FontRegistryLookups) {
   api.font_registry->addFile("/nonexistent/Fonts/VL-Gothic-Regular.ttf");
   EXPECT_TRUE(api.font_found(api.font_lookup(u"vl-gothic-regular")));
   EXPECT_FALSE(api.font_found(api.font_lookup(u"Missing Font")));
+}
+
+TEST_F(ScriptApiTest, BuiltinScriptsRunCompiledElseFromTheirText) {
+  std::string error;
+  const Value compiled =
+      evalRuby("RubyVM::InstructionSequence.compile('$builtin_ran = :compiled', 'a', 'a', 1).to_binary", &error);
+  ASSERT_TRUE(error.empty()) << error;
+  runBuiltinScript("$builtin_ran = :text", api.string_ptr(compiled),
+                   static_cast<unsigned long>(api.string_length(compiled)), "a");
+  EXPECT_EQ(toText(evalRuby("$builtin_ran")), "compiled");
+  // What another interpreter version compiled is refused; the text runs instead.
+  runBuiltinScript("$builtin_fallback = :text", "YARB", 4, "b");
+  EXPECT_EQ(toText(evalRuby("$builtin_fallback")), "text");
 }
 
 TEST(ScriptApiDeathTest, ProcessExitEndsTheProcessWithItsCode) {

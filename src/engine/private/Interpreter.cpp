@@ -12,11 +12,17 @@ extern struct rb_vm_struct* ruby_current_vm_ptr;
 void rb_postponed_job_flush(struct rb_vm_struct* vm);
 }
 
-extern const char kCompatScript[];
-extern const char kDlScript[];
-extern const char kRpgScript[];
-extern const char kWin32ApiScript[];
-extern const char kUserDataScript[];
+// Each built-in script as text and as the instruction sequence compiled from it at build time.
+#define QUILLON_BUILTIN_SCRIPT(symbol) \
+  extern const char symbol[];          \
+  extern const char symbol##Iseq[];    \
+  extern const unsigned long symbol##IseqSize;
+QUILLON_BUILTIN_SCRIPT(kCompatScript)
+QUILLON_BUILTIN_SCRIPT(kDlScript)
+QUILLON_BUILTIN_SCRIPT(kRpgScript)
+QUILLON_BUILTIN_SCRIPT(kWin32ApiScript)
+QUILLON_BUILTIN_SCRIPT(kUserDataScript)
+#undef QUILLON_BUILTIN_SCRIPT
 
 namespace engine {
 
@@ -38,14 +44,13 @@ VALUE evalAtTopLevel(VALUE argsValue) {
   return rb_funcallv(rb_mKernel, rb_intern("eval"), 4, argv);
 }
 
-void runBuiltinScript(const char* code, const char* name) {
-  if (evalProtected(code, name) != 0) {
-    // Our own scripts failing is a programming error; say so loudly rather than run half-defined.
-    std::string message = describeError(rb_errinfo());
-    rb_set_errinfo(Qnil);
-    rb_bug("built-in script %s failed: %s", name, message.c_str());
-  }
+VALUE loadInstructions(VALUE bytes) {
+  return rb_funcall(rb_path2class("RubyVM::InstructionSequence"), rb_intern("load_from_binary"), 1, bytes);
 }
+
+VALUE runInstructions(VALUE instructions) { return rb_funcall(instructions, rb_intern("eval"), 0); }
+
+#define QUILLON_RUN_BUILTIN_SCRIPT(symbol, name) runBuiltinScript(symbol, symbol##Iseq, symbol##IseqSize, name)
 
 // The game folder, then the interpreter's own library: never the host's site or gem folders, so a game cannot load
 // something of the host's by accident. The library's folders are those of the interpreter this player is built
@@ -60,6 +65,24 @@ void limitLoadPath() {
 }
 
 }  // namespace
+
+void runBuiltinScript(const char* code, const char* compiled, unsigned long compiledSize, const char* name) {
+  int state = 0;
+  VALUE instructions = rb_protect(loadInstructions, rb_str_new(compiled, static_cast<long>(compiledSize)), &state);
+  if (state != 0) {
+    rb_set_errinfo(Qnil);
+    state = evalProtected(code, name);
+  } else {
+    rb_protect(runInstructions, instructions, &state);
+    RB_GC_GUARD(instructions);
+  }
+  if (state != 0) {
+    // Our own scripts failing is a programming error; say so loudly rather than run half-defined.
+    std::string message = describeError(rb_errinfo());
+    rb_set_errinfo(Qnil);
+    rb_bug("built-in script %s failed: %s", name, message.c_str());
+  }
+}
 
 void startInterpreter() {
   if (g_running) {
@@ -97,14 +120,14 @@ void startInterpreter() {
   limitLoadPath();
   fillWindowsEnvironment();
   defineEngineClasses();
-  runBuiltinScript(kCompatScript, "compat");
+  QUILLON_RUN_BUILTIN_SCRIPT(kCompatScript, "compat");
   if (defineUserDataFiles()) {
-    runBuiltinScript(kUserDataScript, "user data");
+    QUILLON_RUN_BUILTIN_SCRIPT(kUserDataScript, "user data");
   }
   defineWin32Natives();
-  runBuiltinScript(kDlScript, "DL");
-  runBuiltinScript(kWin32ApiScript, "Win32API");
-  runBuiltinScript(kRpgScript, "RPG");
+  QUILLON_RUN_BUILTIN_SCRIPT(kDlScript, "DL");
+  QUILLON_RUN_BUILTIN_SCRIPT(kWin32ApiScript, "Win32API");
+  QUILLON_RUN_BUILTIN_SCRIPT(kRpgScript, "RPG");
 }
 
 bool interpreterRunning() {
