@@ -176,7 +176,10 @@ struct Device::Impl {
   GLuint meshVertexArray = 0;
   GLuint meshIndexBuffer = 0;
   std::vector<std::uint16_t> meshIndices;  // the valid triangles when a mesh names missing vertices
+  // What draws use when no effect or shaded run sets a program, built at the first such draw: frames that draw
+  // nothing else (a game's first, often) never need it.
   std::unique_ptr<detail::ShaderProgram> fixedFunction;
+  bool fixedFunctionBuilt = false;
   std::map<std::string, std::shared_ptr<detail::ShaderProgram>> programs;
   bool mirrorOnceAvailable = false;
   bool softwareRasteriser = false;
@@ -188,6 +191,7 @@ struct Device::Impl {
   void applyTargets(Device& device);
   void applyRenderState(bool backBuffer);
   void applySamplersAndTextures();
+  const detail::ShaderProgram* currentProgram();
   void useProgram(VertexSpace space, bool backBuffer, const Matrix4* positionTransform = nullptr);
   // Everything a draw from a vertex buffer needs, the buffer's vertex array bound last.
   void prepareBufferDraw(Device& device, const VertexBuffer& buffer, VertexSpace space,
@@ -281,9 +285,6 @@ Device::Device(Context& context) : m_context(context), m_impl(std::make_unique<I
                             rendererName.find("softpipe") != std::string::npos ||
                             rendererName.find("SWR") != std::string::npos;
   impl.indexesSamplersPerTriangle = impl.softwareRasteriser && epoxy_gl_version() >= 40;
-  std::string log;
-  impl.fixedFunction = detail::buildFixedFunctionProgram(&log);
-  if (!impl.fixedFunction) std::fprintf(stderr, "[gfx] fixed-function program: %s\n", log.c_str());
   impl.viewport = {0, 0, backBufferWidth(), backBufferHeight(), 0.0f, 1.0f};
   g_device = this;
 }
@@ -521,8 +522,20 @@ void Device::Impl::applySamplersAndTextures() {
   }
 }
 
+const detail::ShaderProgram* Device::Impl::currentProgram() {
+  if (state.program != nullptr) return state.program;
+  if (!fixedFunctionBuilt) {
+    fixedFunctionBuilt = true;
+    std::string log;
+    fixedFunction = detail::buildFixedFunctionProgram(&log);
+    if (!fixedFunction) std::fprintf(stderr, "[gfx] fixed-function program: %s\n", log.c_str());
+    usedProgram = fixedFunction.get();  // building it made it GL's current program
+  }
+  return fixedFunction.get();
+}
+
 void Device::Impl::useProgram(VertexSpace space, bool backBuffer, const Matrix4* positionTransform) {
-  const detail::ShaderProgram* program = state.program != nullptr ? state.program : fixedFunction.get();
+  const detail::ShaderProgram* program = currentProgram();
   if (program == nullptr) return;
   if (program != usedProgram) {
     glUseProgram(program->program);
@@ -636,7 +649,7 @@ void Device::Impl::drawQuadCorners(Device& device, GLuint array, const QuadCorne
   applyRenderState(backBuffer);
   applySamplersAndTextures();
   useProgram(VertexSpace::TargetPixels, backBuffer);
-  const detail::ShaderProgram* program = state.program != nullptr ? state.program : fixedFunction.get();
+  const detail::ShaderProgram* program = currentProgram();
   if (program != nullptr && program->quadValueBase >= 0) {
     glUniform1i(program->quadValueBase, static_cast<GLint>(firstValue));
   }
