@@ -78,30 +78,15 @@ std::string safeMemberName(std::string_view raw) {
   X(archive_read_support_format_all)
 
 // libarchive, opened when a package is installed from an archive: playing a game never needs it.
-struct LibArchive {
-#define QUILLON_ARCHIVE_MEMBER(name) decltype(&::name) name = nullptr;
-  QUILLON_ARCHIVE_FUNCTIONS(QUILLON_ARCHIVE_MEMBER)
-#undef QUILLON_ARCHIVE_MEMBER
-  std::string error;  // empty when every function was found
-};
-
-LibArchive loadFunctions() {
-  LibArchive table;
-  platform::LateLibrary library(QUILLON_LIBARCHIVE_LIBRARY);
-#define QUILLON_ARCHIVE_FIND(name) library.find(#name, &table.name);
-  QUILLON_ARCHIVE_FUNCTIONS(QUILLON_ARCHIVE_FIND)
-#undef QUILLON_ARCHIVE_FIND
-  table.error = library.error();
-  return table;
-}
+QUILLON_LATE_TABLE(LibArchive, QUILLON_ARCHIVE_FUNCTIONS, QUILLON_LIBARCHIVE_LIBRARY)
 
 // The library, opened by the first call; null (with `error`) when it cannot be used.
-const LibArchive* loadLibArchive(std::string* error = nullptr) {
-  return platform::loadedTable<LibArchive, loadFunctions>(error);
+const LibArchive* openLibArchive(std::string* error = nullptr) {
+  return platform::loadedTable<LibArchive, loadLibArchive>(error);
 }
 
-// For code that runs only once `loadLibArchive()` has returned the library.
-const LibArchive& libarchive() { return *loadLibArchive(); }
+// For code that runs only once `openLibArchive()` has returned the library.
+const LibArchive& libarchive() { return *openLibArchive(); }
 
 struct ArchiveCloser {
   void operator()(archive* handle) const { libarchive().archive_read_free(handle); }
@@ -115,7 +100,7 @@ std::string archiveError(archive* handle) {
 
 ArchiveHandle openArchive(const std::string& path, std::string* error) {
   std::string missing;
-  if (loadLibArchive(&missing) == nullptr) {
+  if (openLibArchive(&missing) == nullptr) {
     *error = "cannot load libarchive (" + missing + ")";
     return nullptr;
   }

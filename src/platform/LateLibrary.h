@@ -34,6 +34,24 @@ class LateLibrary {
   std::string m_error;
 };
 
+// Defines `struct TABLE`, a pointer of its declared type for every function that FUNCTIONS(X) names plus `error`
+// (empty when every one was found), and `TABLE loadTABLE()`, which opens `library` and finds them. Use it inside an
+// anonymous namespace, with the functions' header included.
+#define QUILLON_LATE_TABLE(TABLE, FUNCTIONS, library) \
+  struct TABLE {                                      \
+    FUNCTIONS(QUILLON_LATE_TABLE_MEMBER)              \
+    std::string error;                                \
+  };                                                  \
+  TABLE load##TABLE() {                               \
+    TABLE table;                                      \
+    ::platform::LateLibrary opened(library);          \
+    FUNCTIONS(QUILLON_LATE_TABLE_FIND)                \
+    table.error = opened.error();                     \
+    return table;                                     \
+  }
+#define QUILLON_LATE_TABLE_MEMBER(name) decltype(&::name) name = nullptr;
+#define QUILLON_LATE_TABLE_FIND(name) opened.find(#name, &table.name);
+
 // The table of functions that `load` fills, made by the first call from any thread and kept for the process;
 // null while the table's `error` says what is missing, and then `error`, if given, holds that.
 template <typename Table, Table (*load)()>

@@ -35,20 +35,10 @@ constexpr const char* kDebianSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 // FluidSynth, opened when the first MIDI file plays: with the sound servers and file formats it links, loading it
 // with the player cost more start-up time than the interpreter does.
-struct Fluid {
-#define QUILLON_FLUID_MEMBER(name) decltype(&::name) name = nullptr;
-  QUILLON_FLUID_FUNCTIONS(QUILLON_FLUID_MEMBER)
-#undef QUILLON_FLUID_MEMBER
-  std::string error;  // empty when every function was found
-};
+QUILLON_LATE_TABLE(Fluid, QUILLON_FLUID_FUNCTIONS, QUILLON_FLUIDSYNTH_LIBRARY)
 
 Fluid load() {
-  Fluid fluid;
-  platform::LateLibrary library(QUILLON_FLUIDSYNTH_LIBRARY);
-#define QUILLON_FLUID_FIND(name) library.find(#name, &fluid.name);
-  QUILLON_FLUID_FUNCTIONS(QUILLON_FLUID_FIND)
-#undef QUILLON_FLUID_FIND
-  fluid.error = library.error();
+  Fluid fluid = loadFluid();
   if (fluid.error.empty()) {
     // Its warnings about SoundFonts and files say nothing a player's user can act on.
     fluid.fluid_set_log_function(FLUID_WARN, nullptr, nullptr);

@@ -19,25 +19,10 @@ namespace {
   X(fftwf_plan_dft_1d)
 
 // FFTW, opened when the first filter is made: most games never make one.
-struct Fftw {
-#define QUILLON_FFTW_MEMBER(name) decltype(&::name) name = nullptr;
-  QUILLON_FFTW_FUNCTIONS(QUILLON_FFTW_MEMBER)
-#undef QUILLON_FFTW_MEMBER
-  std::string error;  // empty when every function was found
-};
-
-Fftw load() {
-  Fftw fftw;
-  platform::LateLibrary library(QUILLON_FFTW_LIBRARY);
-#define QUILLON_FFTW_FIND(name) library.find(#name, &fftw.name);
-  QUILLON_FFTW_FUNCTIONS(QUILLON_FFTW_FIND)
-#undef QUILLON_FFTW_FIND
-  fftw.error = library.error();
-  return fftw;
-}
+QUILLON_LATE_TABLE(Fftw, QUILLON_FFTW_FUNCTIONS, QUILLON_FFTW_LIBRARY)
 
 // For code that runs only once a transform exists, which needed the library.
-const Fftw& fftw() { return *platform::loadedTable<Fftw, load>(nullptr); }
+const Fftw& fftw() { return *platform::loadedTable<Fftw, loadFftw>(nullptr); }
 
 // FFTW's planner is not thread-safe; executing a finished plan is.
 std::mutex& plannerMutex() {
@@ -50,7 +35,7 @@ std::mutex& plannerMutex() {
 Fft::Fft(std::size_t size) : m_size(size) {
   if (size == 0) throw std::invalid_argument("FFT size must be at least 1");
   std::string missing;
-  if (platform::loadedTable<Fftw, load>(&missing) == nullptr) throw std::runtime_error(missing);
+  if (platform::loadedTable<Fftw, loadFftw>(&missing) == nullptr) throw std::runtime_error(missing);
   std::lock_guard lock(plannerMutex());
   auto* scratch = fftw().fftwf_alloc_complex(size);
   const int n = static_cast<int>(size);

@@ -166,22 +166,7 @@ uniform mat4 uTransform;
 
 // SPIRV-Cross, opened at the first translation: a start whose translations all come from the disk cache never
 // needs it.
-struct SpirvCross {
-#define QUILLON_SPIRV_CROSS_MEMBER(name) decltype(&::name) name = nullptr;
-  QUILLON_SPIRV_CROSS_FUNCTIONS(QUILLON_SPIRV_CROSS_MEMBER)
-#undef QUILLON_SPIRV_CROSS_MEMBER
-  std::string error;  // empty when every function was found
-};
-
-SpirvCross loadSpirvCross() {
-  SpirvCross cross;
-  platform::LateLibrary library(QUILLON_SPIRV_CROSS_LIBRARY);
-#define QUILLON_SPIRV_CROSS_FIND(name) library.find(#name, &cross.name);
-  QUILLON_SPIRV_CROSS_FUNCTIONS(QUILLON_SPIRV_CROSS_FIND)
-#undef QUILLON_SPIRV_CROSS_FIND
-  cross.error = library.error();
-  return cross;
-}
+QUILLON_LATE_TABLE(SpirvCross, QUILLON_SPIRV_CROSS_FUNCTIONS, QUILLON_SPIRV_CROSS_LIBRARY)
 
 void collectErrors(void* userdata, const char* error) {
   auto* errors = static_cast<std::string*>(userdata);
