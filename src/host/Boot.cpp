@@ -33,7 +33,6 @@
 #include "host/VornModule.h"
 #include "host/WindowProcedure.h"
 #include "host/private/Session.h"
-#include "platform/text/FontSystem.h"
 #include "platform/window/GameWindow.h"
 #include "platform/window/MessageBox.h"
 #include "platform/window/Screen.h"
@@ -213,8 +212,6 @@ int playGame(const Invocation& invocation) {
     pieces.release();
     return kStartupFailed;
   }
-  // The font configuration loads on the second processor while the interpreter starts on this one.
-  text::prepareFontSystem();
   WindowProcedure procedure({teardown, [] { windowing::showAboutBox(session().window); },
                              [] {
                                if (session().window != nullptr) {

@@ -50,8 +50,6 @@ std::string resolveFamily(std::span<const std::string> names, const std::string&
   return fallback;
 }
 
-void prepareFontSystem() { detail::FontLibrary::startInBackground(); }
-
 void shutdownFontSystem() { detail::FontLibrary::shutdown(); }
 
 }  // namespace text

@@ -1,8 +1,7 @@
 #pragma once
 
 // Face lookup for text: which family names exist, and the fonts a game ships in its "Fonts" folder.
-// fontconfig and FreeType are started on first use (or ahead of it: prepareFontSystem); everything here runs on
-// the main thread.
+// fontconfig and FreeType are started on first use; everything here runs on the main thread.
 
 #include <span>
 #include <string>
@@ -29,10 +28,6 @@ bool fontExists(std::string_view family);
 // Face resolution for a font's name list: the first non-empty name that exists, else `fallback` (the current
 // default face).
 std::string resolveFamily(std::span<const std::string> names, const std::string& fallback);
-
-// Starts fontconfig and FreeType on a thread of their own, so that the first lookup finds them ready instead of
-// loading the font configuration itself; everything else here still runs on the main thread.
-void prepareFontSystem();
 
 // Releases FreeType and fontconfig (FcFini) so that leak checks stay clean. Call once at exit after every
 // FontFace is gone; a later call to anything here starts them again.

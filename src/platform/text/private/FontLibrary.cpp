@@ -1,9 +1,7 @@
 #include "platform/text/private/FontLibrary.h"
 
-#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 namespace text::detail {
 namespace {
@@ -58,57 +56,22 @@ std::shared_ptr<FontLibrary>& current() {
 }
 
 // Libraries alive: a face kept past shutdown keeps its library, and a restart makes another.
-std::atomic<int> g_liveLibraries = 0;
-
-// A library being started on its own thread, which writes `library` alone; joined before anything reads it, at the
-// latest when the process ends.
-struct BackgroundStart {
-  std::thread thread;
-  std::shared_ptr<FontLibrary> library;
-  ~BackgroundStart() {
-    if (thread.joinable()) thread.join();
-  }
-};
-
-BackgroundStart& backgroundStart() {
-  static BackgroundStart start;
-  return start;
-}
-
-// Waits for a background start still running and keeps what it made.
-void finishBackgroundStart() {
-  BackgroundStart& start = backgroundStart();
-  if (!start.thread.joinable()) return;
-  start.thread.join();
-  if (!current()) current() = std::move(start.library);
-  start.library.reset();
-}
+int g_liveLibraries = 0;
 
 }  // namespace
 
-std::shared_ptr<FontLibrary> FontLibrary::make() {
-  std::shared_ptr<FontLibrary> started(new FontLibrary());
-  ++g_liveLibraries;
-  return started->start() ? started : nullptr;
-}
-
 std::shared_ptr<FontLibrary> FontLibrary::instance() {
-  finishBackgroundStart();
   std::shared_ptr<FontLibrary>& library = current();
-  if (!library) library = make();
+  if (!library) {
+    std::shared_ptr<FontLibrary> started(new FontLibrary());
+    ++g_liveLibraries;
+    if (!started->start()) return nullptr;
+    library = std::move(started);
+  }
   return library;
 }
 
-void FontLibrary::shutdown() {
-  finishBackgroundStart();
-  current().reset();
-}
-
-void FontLibrary::startInBackground() {
-  BackgroundStart& start = backgroundStart();
-  if (current() || start.thread.joinable()) return;
-  start.thread = std::thread([] { backgroundStart().library = make(); });
-}
+void FontLibrary::shutdown() { current().reset(); }
 
 bool FontLibrary::start() {
   if (FT_Init_FreeType(&m_freetype) != 0) {

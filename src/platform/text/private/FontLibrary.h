@@ -30,8 +30,6 @@ class FontLibrary {
   static std::shared_ptr<FontLibrary> instance();
   // Drops the process-wide reference; the library ends (and FcFini runs) when its last user lets go.
   static void shutdown();
-  // Starts the library on a thread of its own unless one runs or is starting; `instance` waits for it.
-  static void startInBackground();
 
   FontLibrary(const FontLibrary&) = delete;
   FontLibrary& operator=(const FontLibrary&) = delete;
@@ -48,8 +46,6 @@ class FontLibrary {
 
  private:
   FontLibrary() = default;
-  // A started library, or null when fontconfig or FreeType cannot start.
-  static std::shared_ptr<FontLibrary> make();
   bool start();
   bool listed(std::string_view family);
   std::optional<FaceMatch> bestMatch(FcPattern* pattern, bool bold, bool italic, char32_t requiredCodePoint);
