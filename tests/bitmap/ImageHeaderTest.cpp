@@ -69,6 +69,12 @@ INSTANTIATE_TEST_SUITE_P(
                    std::nullopt},
         HeaderCase{"gif_frame_without_height", bytesOf(kGif + kGifFrame.substr(0, 15) + std::string("\0\0\0\x02", 4)),
                    std::nullopt},
+        // The decoder reads a graphic control's empty first block and takes the ',' after it for the size of the
+        // next block, so the frame it decodes is the one after that block.
+        HeaderCase{
+            "gif_empty_graphic_control_hides_a_frame",
+            bytesOf(kGif + std::string("\x21\xF9\0\x2C", 4) + std::string(44, '\x01') + '\0' + kGifFrame.substr(8)),
+            ImageHeader{ImageFormat::Gif, 300, 4096, 300 * 4096 / 4096 * 12 / 8}},
         HeaderCase{"gif_without_a_frame", bytesOf(kGif + "\x21\xF9\x04"), std::nullopt},
         HeaderCase{
             "webp_lossless",

@@ -156,7 +156,11 @@ std::optional<ImageHeader> gif(Bytes data) {
       return header;
     }
     if (data[at] != 0x21 || at + 2 > data.size()) return std::nullopt;
+    const bool graphicControl = data[at + 1] == 0xF9;
     at += 2;
+    // The decoder takes a graphic control's first block as its fields even when it is empty, and only then
+    // looks for the terminating empty block.
+    if (graphicControl && at < data.size()) at += 1 + data[at];
     while (at < data.size() && data[at] != 0) at += 1 + data[at];
     ++at;
   }
