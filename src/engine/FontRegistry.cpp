@@ -14,7 +14,25 @@ char16_t lowerAscii(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
+std::string lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+  return text;
+}
+
 }  // namespace
+
+std::string findFolderAnyCase(const std::string& folder) {
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return folder;
+  const std::filesystem::path path(folder);
+  const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
+  const std::string wanted = lowered(path.filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
+    if (lowered(entry.path().filename().string()) == wanted && entry.is_directory(error)) return entry.path().string();
+  }
+  return {};
+}
 
 void FontRegistry::addFile(const std::string& path) {
   const std::vector<std::string> families =
@@ -27,7 +45,9 @@ void FontRegistry::addFile(const std::string& path) {
 void FontRegistry::addFolder(const std::string& folder) {
   std::error_code error;
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+  const std::string found = findFolderAnyCase(folder);
+  if (found.empty()) return;
+  for (const auto& entry : std::filesystem::directory_iterator(found, error)) {
     if (!entry.is_directory(error)) {
       files.push_back(entry.path().string());
     }

@@ -22,6 +22,7 @@ class FontRegistry {
   // Without a reader a file is known by its name without extension.
   void setFamilyReader(FamilyReader reader) { m_reader = reader; }
   void addFile(const std::string& path);
+  // The files of `folder`, found in any letter case.
   void addFolder(const std::string& folder);
   // Case-insensitive for ASCII letters only; other letters compare exactly.
   const FontEntry* find(std::u16string_view family) const;
@@ -31,5 +32,9 @@ class FontRegistry {
   std::vector<FontEntry> m_entries;
   FamilyReader m_reader = nullptr;
 };
+
+// `folder`, or a folder beside it whose name differs only in ASCII letter case, as games made on file systems
+// that ignore case spell them; empty when there is none.
+std::string findFolderAnyCase(const std::string& folder);
 
 }  // namespace engine

@@ -4,37 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/FontRegistry.h"
 #include "platform/text/FontSystem.h"
 
 namespace host {
 
-namespace {
-
-std::string lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-  return text;
-}
-
-std::filesystem::path findFolder(const std::filesystem::path& folder) {
-  std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) {
-    return folder;
-  }
-  std::filesystem::path parent = folder.has_parent_path() ? folder.parent_path() : ".";
-  std::string wanted = lowered(folder.filename().string());
-  for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
-    if (lowered(entry.path().filename().string()) == wanted && entry.is_directory(error)) {
-      return entry.path();
-    }
-  }
-  return {};
-}
-
-}  // namespace
-
 int PrivateFonts::addFolder(const std::string& folder) {
-  std::filesystem::path found = findFolder(folder);
+  const std::string found = engine::findFolderAnyCase(folder);
   if (found.empty()) {
     return 0;
   }

@@ -188,13 +188,14 @@ TEST(BootTest, GameFoldersThatCannotStartNameWhatWasMissingByItsRealPath) {
   }
 }
 
-// A font the game ships is known to Font.exist? by its family (not its file name) and draws text.
+// A font the game ships is known to Font.exist? by its family (not its file name) and draws text, with the
+// folder's name in another letter case than "Fonts".
 TEST(BootTest, FontsFolderFamiliesExistAndDraw) {
   if (!std::filesystem::exists(test::kLiberationSans)) GTEST_SKIP() << "fonts-liberation2 is not installed";
   TempFolder game;
   game.write("Game.ini", "[Game]\nTitle=Fonts\n");
-  std::filesystem::create_directories(game.path() / "Fonts");
-  test::writeRenamedFont(game.file("Fonts/Shipped.ttf"), "Quillon Shipped");
+  std::filesystem::create_directories(game.path() / "fonts");
+  test::writeRenamedFont(game.file("fonts/Shipped.ttf"), "Quillon Shipped");
   game.write("main.rb",
              "b = Bitmap.new(200, 40)\n"
              "widths = ['Quillon Shipped', 'Liberation Sans'].map { |n| b.font.name = n; b.text_size('Hello').width }\n"
