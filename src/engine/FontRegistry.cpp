@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/Utf.h"
+#include "engine/private/Archive.h"
 
 namespace engine {
 
@@ -14,12 +15,6 @@ char16_t lowerAscii(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
-std::string lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-  return text;
-}
-
 }  // namespace
 
 std::string findFolderAnyCase(const std::string& folder) {
@@ -27,9 +22,10 @@ std::string findFolderAnyCase(const std::string& folder) {
   if (std::filesystem::is_directory(folder, error)) return folder;
   const std::filesystem::path path(folder);
   const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
-  const std::string wanted = lowered(path.filename().string());
+  const std::string wanted = foldFileName(path.filename().string());
   for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
-    if (lowered(entry.path().filename().string()) == wanted && entry.is_directory(error)) return entry.path().string();
+    if (foldFileName(entry.path().filename().string()) == wanted && entry.is_directory(error))
+      return entry.path().string();
   }
   return {};
 }

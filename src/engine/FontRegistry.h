@@ -33,8 +33,8 @@ class FontRegistry {
   FamilyReader m_reader = nullptr;
 };
 
-// `folder`, or a folder beside it whose name differs only in ASCII letter case, as games made on file systems
-// that ignore case spell them; empty when there is none.
+// `folder`, or a folder beside it whose name differs only in letter case (as foldFileName compares names), as
+// games made on file systems that ignore case spell them; empty when there is none.
 std::string findFolderAnyCase(const std::string& folder);
 
 }  // namespace engine
